@@ -1,0 +1,337 @@
+// End-to-end: the built tool on real files in a scratch directory.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "table_builder.hpp"
+#include "tool_runner.hpp"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr int kFailed = 255;  // exit status -1 as the parent sees it
+
+std::string null_pointer_text() {
+  if (windows_tool()) return "0000000000000000";
+  char text[32];
+  std::snprintf(text, sizeof text, "%p", static_cast<void*>(nullptr));
+  return text;
+}
+
+// The 8 + N lines of a clean run; trace lines are checked by pattern, their numbers ascending.
+void expect_run_lines(const RunResult& r, const std::string& input, const std::string& out_path,
+                      const std::string& vname, bool input_has_dir,
+                      const std::vector<std::string>& tail) {
+  ASSERT_EQ(r.lines.size(), 8 + tail.size()) << r.out;
+  const std::regex trace_arg("(.*main\\.cpp) ([0-9]+): (.*)");
+  const std::regex trace("(.*main\\.cpp) ([0-9]+)");
+  const std::regex trace_out("(.*main\\.cpp) ([0-9]+) : (.*)");
+  std::smatch m;
+  std::vector<int> numbers;
+  ASSERT_TRUE(std::regex_match(r.lines[0], m, trace_arg)) << r.lines[0];
+  EXPECT_EQ(m[3], input);
+  numbers.push_back(std::stoi(m[2]));
+  for (int i : {1, 2, 5}) {
+    ASSERT_TRUE(std::regex_match(r.lines[i], m, trace)) << r.lines[i];
+    numbers.push_back(std::stoi(m[2]));
+  }
+  ASSERT_TRUE(std::regex_match(r.lines[7], m, trace_out)) << r.lines[7];
+  EXPECT_EQ(m[3], out_path);
+  numbers.push_back(std::stoi(m[2]));
+  for (std::size_t i = 1; i < numbers.size(); ++i) EXPECT_LT(numbers[i - 1], numbers[i]);
+  if (input_has_dir) {
+    EXPECT_TRUE(std::regex_match(r.lines[3], std::regex("off (0x)?[0-9a-fA-F]+")));
+    EXPECT_NE(r.lines[3], "off " + null_pointer_text());
+  } else {
+    EXPECT_EQ(r.lines[3], "off " + null_pointer_text());
+  }
+  EXPECT_EQ(r.lines[4], "vname " + vname);
+  EXPECT_EQ(r.lines[6], "outpath " + out_path);
+  for (std::size_t i = 0; i < tail.size(); ++i) EXPECT_EQ(r.lines[8 + i], tail[i]);
+}
+
+// Where a path the tool was given lands on the Linux disk (under wine '\' is a separator too).
+std::string on_disk(std::string path) {
+  if (windows_tool()) {
+    for (char& c : path)
+      if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+TEST(Cli, ConvertsATable) {
+  Scratch s;
+  s.mkdir("data");
+  s.mkdir("gen");
+  const std::vector<std::string> strings = {"Hi", "", std::string("Hello\0\x80\xff", 8)};
+  s.write("data/strings_en.bin", table(strings));
+  const RunResult r = s.run({"data/strings_en.bin", "gen/res_strings.h"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  expect_run_lines(r, "data/strings_en.bin", "gen/strings_en_bin.c", "strings_en_bin", true,
+                   {"text len 10", "text len 0", "text len 45"});
+  EXPECT_EQ(s.read("gen/strings_en_bin.c"), reference_source("STRINGS_EN_BIN", strings));
+  EXPECT_EQ(s.read("gen/res_strings.h"), reference_declarations("STRINGS_EN_BIN", platform_eol()));
+}
+
+struct PlaceCase {
+  const char* input;
+  const char* include;
+  const char* out_path;
+  const char* vname;
+  const char* stem;
+};
+
+TEST(Cli, PlacesAndNamesTheOutput) {
+  const PlaceCase cases[] = {
+      {"strings.en.bin", "gen/res_strings.h", "gen/strings.en_bin.c", "strings.en_bin",
+       "STRINGS.EN_BIN"},
+      {"menu.str", "res_str.h", "menu_str.c", "menu_str", "MENU_STR"},
+      {"a.bin", "x/y\\z/res.h", "x/y\\z/a_bin.c", "a_bin", "A_BIN"},
+      {"data/strings", "g.d/res.h", "g.d/strings.c", "strings", "STRINGS"},
+      {"Mixed-Case.Str", "gen\\inc\\r.h", "gen\\inc/Mixed-Case_Str.c", "Mixed-Case_Str",
+       "MIXED-CASE_STR"},
+  };
+  for (const auto& c : cases) {
+    Scratch s;
+    const std::string include = on_disk(c.include);
+    const std::size_t dir = include.find_last_of("\\/");
+    if (dir != std::string::npos) s.mkdir(include.substr(0, dir));
+    if (std::string(c.input).find('/') != std::string::npos) s.mkdir("data");
+    s.write(c.input, table({"x"}));
+    const RunResult r = s.run({c.input, c.include});
+    EXPECT_EQ(r.status, 0) << c.input;
+    expect_run_lines(r, c.input, c.out_path, c.vname, std::string(c.input).find('/') != std::string::npos,
+                     {"text len 4"});
+    EXPECT_EQ(s.read(on_disk(c.out_path)), reference_source(c.stem, {"x"})) << c.out_path;
+    EXPECT_EQ(s.read(include), reference_declarations(c.stem, platform_eol()));
+  }
+}
+
+TEST(Cli, ExtraArgumentsChangeNothing) {
+  Scratch s;
+  s.write("t.bin", table({"ab"}));
+  const RunResult r = s.run({"t.bin", "t.h", "extra", "more"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(s.read("t_bin.c"), reference_source("T_BIN", {"ab"}));
+}
+
+TEST(Cli, ReaderFindingsDoNotFailTheRun) {
+  Scratch s;
+  // count 4: string 1 fine, string 2 runs past the end, 3 and 4 have no entry.
+  s.write("r.bin", header(4) + entry(48, 1) + entry(49, 5) + "Zab");
+  const RunResult r = s.run({"r.bin", "r.h"});
+  EXPECT_EQ(r.status, 0);
+  expect_run_lines(r, "r.bin", "r_bin.c", "r_bin", false,
+                   {"text len 4", "error: unfit string length 2 vs 5", "text len 25",
+                    "error: cannot find string resource for id 3", "text len 0",
+                    "error: cannot find string resource for id 4", "text len 0"});
+  EXPECT_EQ(s.read("r_bin.c"), reference_source("R_BIN", {"Z", std::string("ab\0\0\0", 5), "", ""}));
+  EXPECT_EQ(s.read("r.h"), reference_declarations("R_BIN", platform_eol()));
+}
+
+TEST(Cli, EmptyTable) {
+  Scratch s;
+  s.write("e.bin", header(0));
+  const RunResult r = s.run({"e.bin", "e.h"});
+  EXPECT_EQ(r.status, 0);
+  expect_run_lines(r, "e.bin", "e_bin.c", "e_bin", false, {});
+  EXPECT_EQ(s.read("e_bin.c"), reference_source("E_BIN", {}));
+}
+
+TEST(Cli, RunsTwiceAndAcrossTables) {
+  Scratch s;
+  s.write("en.bin", table({"Yes"}));
+  s.write("de.bin", table({"Ja", "Nein"}));
+  s.write("res.h", "// shared\n");
+  ASSERT_EQ(s.run({"en.bin", "res.h"}).status, 0);
+  ASSERT_EQ(s.run({"en.bin", "res.h"}).status, 0);
+  ASSERT_EQ(s.run({"de.bin", "res.h"}).status, 0);
+  EXPECT_EQ(s.read("en_bin.c"), reference_source("EN_BIN", {"Yes"}));
+  EXPECT_EQ(s.read("de_bin.c"), reference_source("DE_BIN", {"Ja", "Nein"}));
+  const std::string eol = platform_eol();
+  EXPECT_EQ(s.read("res.h"), "// shared\n" + reference_declarations("EN_BIN", eol.c_str()) +
+                                 reference_declarations("EN_BIN", eol.c_str()) +
+                                 reference_declarations("DE_BIN", eol.c_str()));
+}
+
+TEST(Cli, ExtremeSizes) {
+  Scratch s;
+  std::vector<std::string> many(65535);
+  for (std::size_t i = 0; i < many.size(); ++i) many[i] = std::string(1 + i % 3, static_cast<char>(i));
+  std::string big(65535, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
+  s.write("many.bin", table(many));
+  s.write("big.bin", table({big, "z"}));
+  const RunResult r = s.run({"many.bin", "x.h"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.lines.size(), 8u + 65535u);
+  EXPECT_EQ(s.read("many_bin.c"), reference_source("MANY_BIN", many));
+  const RunResult b = s.run({"big.bin", "x.h"});
+  EXPECT_EQ(b.status, 0);
+  EXPECT_EQ(b.lines[8], "text len " + std::to_string(reference_hex(big).size()));
+  EXPECT_EQ(s.read("big_bin.c"), reference_source("BIG_BIN", {big, "z"}));
+}
+
+TEST(Cli, LongPathsAndNames) {
+  Scratch s;
+  const std::string name(200, 'n');
+  const std::string dir = std::string(120, 'd') + "/" + std::string(120, 'e');
+  s.mkdir(dir);
+  s.write(dir + "/" + name + ".bin", table({"q"}));
+  const std::string input = dir + "/" + name + ".bin";
+  const std::string include = dir + "/" + std::string(180, 'h') + ".h";
+  const RunResult r = s.run({input, include});
+  EXPECT_EQ(r.status, 0) << r.out;
+  std::string stem(200, 'N');
+  EXPECT_EQ(s.read(dir + "/" + name + "_bin.c"), reference_source(stem + "_BIN", {"q"}));
+}
+
+struct FailCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::string input_bytes;  // written to in.bin unless empty
+  std::string expect_line;
+  bool include_exists_after;
+};
+
+TEST(Cli, FailuresPrintOneLineAndExitMinusOne) {
+  std::string ten(10, '\0');
+  ten[9] = 2;
+  const FailCase cases[] = {
+      {"no arguments", {}, "", "illegal params", false},
+      {"one argument", {"in.bin"}, table({"a"}), "illegal params", false},
+      {"include directory missing", {"in.bin", "nodir/inc.h"}, table({"a"}),
+       "open include nodir/inc.h failed", false},
+      {"input missing", {"missing.bin", "inc.h"}, "", "open input missing.bin failed", true},
+      {"empty input", {"in.bin", "inc.h"}, "", "error: unsupported encoding 0", true},
+      {"nine bytes", {"in.bin", "inc.h"}, std::string(9, '\x02'),
+       "error: unsupported encoding 0", true},
+      {"ten bytes", {"in.bin", "inc.h"}, ten, "error: unsupported encoding 2", true},
+      {"fifteen bytes", {"in.bin", "inc.h"}, header(1).substr(0, 15),
+       "error: unsupported encoding 2", true},
+      {"encoding 0", {"in.bin", "inc.h"}, table({"a"}, 0), "error: unsupported encoding 0", true},
+      {"encoding 1", {"in.bin", "inc.h"}, table({"a"}, 1), "error: unsupported encoding 1", true},
+      {"encoding 3", {"in.bin", "inc.h"}, table({"a"}, 3), "error: unsupported encoding 3", true},
+      {"encoding 255", {"in.bin", "inc.h"}, table({"a"}, 255), "error: unsupported encoding 255",
+       true},
+  };
+  for (const auto& c : cases) {
+    Scratch s;
+    if (!c.input_bytes.empty() || std::string(c.name) == "empty input") s.write("in.bin", c.input_bytes);
+    const RunResult r = s.run(c.args);
+    EXPECT_EQ(r.status, kFailed) << c.name;
+    EXPECT_EQ(r.err, "") << c.name;
+    ASSERT_FALSE(r.lines.empty()) << c.name;
+    EXPECT_EQ(r.lines.back(), c.expect_line) << c.name;
+    EXPECT_LE(r.lines.size(), 3u) << c.name;  // at most the two traces before the header check
+    EXPECT_EQ(s.exists("inc.h"), c.include_exists_after) << c.name;
+    if (c.include_exists_after) {
+      EXPECT_EQ(s.read("inc.h"), "") << c.name;
+    }
+    EXPECT_FALSE(s.exists("in_bin.c")) << c.name;
+  }
+}
+
+TEST(Cli, BadHeaderLeavesIncludeUnchanged) {
+  Scratch s;
+  s.write("in.bin", table({"a"}, 1));
+  s.write("inc.h", "#pragma once\n");
+  EXPECT_EQ(s.run({"in.bin", "inc.h"}).status, kFailed);
+  EXPECT_EQ(s.read("inc.h"), "#pragma once\n");
+}
+
+TEST(Cli, OutputThatCannotBeOpened) {
+  Scratch s;
+  s.write("in.bin", table({"a"}));
+  s.mkdir("in_bin.c");  // a directory where the file would go
+  const RunResult r = s.run({"in.bin", "inc.h"});
+  EXPECT_EQ(r.status, kFailed);
+  ASSERT_EQ(r.lines.size(), 8u);
+  EXPECT_EQ(r.lines.back(), "open output in_bin.c failed");
+  EXPECT_EQ(s.read("inc.h"), "");
+}
+
+TEST(Cli, NeverOverwritesAnInput) {
+  Scratch s;
+  s.mkdir("gen");
+  // No dot in the input name: the output is gen/res.c, which is the include file.
+  s.write("res", table({"a"}));
+  s.write("gen/res.c", "keep me\n");
+  RunResult r = s.run({"res", "gen/res.c"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: output gen/res.c would overwrite gen/res.c");
+  EXPECT_EQ(s.read("gen/res.c"), "keep me\n");
+  // The same file under another spelling of its directory.
+  r = s.run({"res", "gen/../gen/res.c"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: output gen/../gen/res.c would overwrite gen/../gen/res.c");
+  EXPECT_EQ(s.read("gen/res.c"), "keep me\n");
+}
+
+TEST(Cli, NeverOverwritesTheInputThroughALink) {
+  if (windows_tool()) GTEST_SKIP() << "symbolic links are a POSIX fixture";
+  Scratch s;
+  s.mkdir("gen");
+  const std::string bytes = table({"a"});
+  s.write("gen/tbl.c", bytes);
+  ASSERT_EQ(symlink("gen/tbl.c", s.path("tbl").c_str()), 0);
+  const RunResult r = s.run({"tbl", "gen/inc.h"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: output gen/tbl.c would overwrite tbl");
+  EXPECT_EQ(s.read("gen/tbl.c"), bytes);
+}
+
+// Write failures, provoked with a file-size limit (a POSIX process limit, so native only).
+class WriteFailure : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (windows_tool()) GTEST_SKIP() << "file-size limits are a POSIX fixture";
+  }
+};
+
+TEST_F(WriteFailure, GeneratedFileIsRemovedAndIncludeUntouched) {
+  Scratch s;
+  s.write("in.bin", table({std::string(4000, 'x')}));
+  s.write("inc.h", "// before\n");
+  RunOptions limit;
+  limit.file_size_limit = 8192;
+  const RunResult r = s.run({"in.bin", "inc.h"}, limit);
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: write in_bin.c failed");
+  EXPECT_FALSE(s.exists("in_bin.c"));
+  EXPECT_EQ(s.read("inc.h"), "// before\n");
+}
+
+TEST_F(WriteFailure, IncludeIsRestoredToItsLength) {
+  Scratch s;
+  s.write("in.bin", table({"x"}));
+  const std::string before(5000, '/');
+  s.write("inc.h", before);
+  RunOptions limit;
+  limit.file_size_limit = 5010;  // the generated file fits, the declarations do not
+  const RunResult r = s.run({"in.bin", "inc.h"}, limit);
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: write inc.h failed");
+  EXPECT_EQ(s.read("inc.h"), before);
+  EXPECT_EQ(s.read("in_bin.c"), reference_source("IN_BIN", {"x"}));
+}
+
+TEST_F(WriteFailure, HugeClaimStopsAtTheFirstFailedWrite) {
+  Scratch s;
+  // 1 MiB: 65535 entries that all claim 65535 bytes of the file itself (~25 GB of output).
+  std::string file = header(65535);
+  for (unsigned n = 1; n <= 65535; ++n) file += entry(0, 65535);
+  s.write("huge.bin", file);
+  RunOptions limit;
+  limit.file_size_limit = 4 << 20;
+  const RunResult r = s.run({"huge.bin", "inc.h"}, limit);
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: write huge_bin.c failed");
+  EXPECT_LT(r.lines.size(), 40u);
+  EXPECT_FALSE(s.exists("huge_bin.c"));
+  EXPECT_EQ(s.read("inc.h"), "");
+}
+
+}  // namespace
