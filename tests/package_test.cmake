@@ -1,0 +1,69 @@
+# Installs strtab2c, builds the bundled example against the install as an outside project, and
+# checks what it prints, that a second build regenerates nothing, and that a changed table shows.
+# cmake -DBUILD_DIR=<strtab2c build> -DSOURCE_DIR=<strtab2c sources> -DWORK_DIR=<scratch>
+#       -DGENERATOR=<generator> -P package_test.cmake
+cmake_minimum_required(VERSION 3.20)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_output text)
+  run(${WORK_DIR}/build/hello_strings)
+  string(FIND "${out}" "${text}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "hello_strings did not print '${text}':\n${out}")
+  endif()
+endfunction()
+
+function(expect_declared_once)
+  file(READ ${WORK_DIR}/build/gen/ui_strings.h header)
+  foreach(stem STRINGS_EN_BIN STRINGS_DE_BIN)
+    string(REGEX MATCHALL "RES_STRING_${stem}_CNT" found "${header}")
+    list(LENGTH found n)
+    if(NOT n EQUAL 1)
+      message(FATAL_ERROR "${stem} declared ${n} times:\n${header}")
+    endif()
+  endforeach()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
+file(COPY ${SOURCE_DIR}/examples/ DESTINATION ${WORK_DIR}/src)
+
+run(${CMAKE_COMMAND} -S ${WORK_DIR}/src -B ${WORK_DIR}/build -G ${GENERATOR}
+    -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix)
+file(STRINGS ${WORK_DIR}/build/CMakeCache.txt found_dir REGEX "^strtab2c_DIR:")
+if(NOT found_dir MATCHES "${WORK_DIR}/prefix")
+  message(FATAL_ERROR "the example did not use the installed package: ${found_dir}")
+endif()
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+expect_output("en 1: Open file\nen 2: Save changes?\nen 3: Close\nde 1: Datei öffnen")
+expect_output("de 3: Schließen\n")
+expect_declared_once()
+
+# Nothing changed: nothing is converted again and the header keeps its time stamp.
+file(TIMESTAMP ${WORK_DIR}/build/gen/ui_strings.h before "%s")
+execute_process(COMMAND ${CMAKE_COMMAND} -E sleep 1.1)
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+if(out MATCHES "Converting string tables")
+  message(FATAL_ERROR "a build with nothing changed converted again:\n${out}")
+endif()
+file(TIMESTAMP ${WORK_DIR}/build/gen/ui_strings.h after "%s")
+if(NOT before STREQUAL after)
+  message(FATAL_ERROR "the header was rewritten by a build with nothing changed")
+endif()
+expect_declared_once()
+
+# A changed table is converted again and its new text appears.
+file(READ ${WORK_DIR}/src/strings_en.txt text)
+string(REPLACE "Close" "Quit now" text "${text}")
+file(WRITE ${WORK_DIR}/src/strings_en.txt "${text}")
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+expect_output("en 3: Quit now\n")
+expect_declared_once()
+message(STATUS "package test passed with ${GENERATOR}")
