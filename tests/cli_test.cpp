@@ -102,8 +102,8 @@ TEST(Cli, PlacesAndNamesTheOutput) {
     s.write(c.input, table({"x"}));
     const RunResult r = s.run({c.input, c.include});
     EXPECT_EQ(r.status, 0) << c.input;
-    expect_run_lines(r, c.input, c.out_path, c.vname, std::string(c.input).find('/') != std::string::npos,
-                     {"text len 4"});
+    expect_run_lines(r, c.input, c.out_path, c.vname,
+                     std::string(c.input).find('/') != std::string::npos, {"text len 4"});
     EXPECT_EQ(s.read(on_disk(c.out_path)), reference_source(c.stem, {"x"})) << c.out_path;
     EXPECT_EQ(s.read(include), reference_declarations(c.stem, platform_eol()));
   }
@@ -127,7 +127,8 @@ TEST(Cli, ReaderFindingsDoNotFailTheRun) {
                    {"text len 4", "error: unfit string length 2 vs 5", "text len 25",
                     "error: cannot find string resource for id 3", "text len 0",
                     "error: cannot find string resource for id 4", "text len 0"});
-  EXPECT_EQ(s.read("r_bin.c"), reference_source("R_BIN", {"Z", std::string("ab\0\0\0", 5), "", ""}));
+  EXPECT_EQ(s.read("r_bin.c"),
+            reference_source("R_BIN", {"Z", std::string("ab\0\0\0", 5), "", ""}));
   EXPECT_EQ(s.read("r.h"), reference_declarations("R_BIN", platform_eol()));
 }
 
@@ -159,7 +160,8 @@ TEST(Cli, RunsTwiceAndAcrossTables) {
 TEST(Cli, ExtremeSizes) {
   Scratch s;
   std::vector<std::string> many(65535);
-  for (std::size_t i = 0; i < many.size(); ++i) many[i] = std::string(1 + i % 3, static_cast<char>(i));
+  for (std::size_t i = 0; i < many.size(); ++i)
+    many[i] = std::string(1 + i % 3, static_cast<char>(i));
   std::string big(65535, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7);
   s.write("many.bin", table(many));
@@ -202,24 +204,37 @@ TEST(Cli, FailuresPrintOneLineAndExitMinusOne) {
   const FailCase cases[] = {
       {"no arguments", {}, "", "illegal params", false},
       {"one argument", {"in.bin"}, table({"a"}), "illegal params", false},
-      {"include directory missing", {"in.bin", "nodir/inc.h"}, table({"a"}),
-       "open include nodir/inc.h failed", false},
+      {"include directory missing",
+       {"in.bin", "nodir/inc.h"},
+       table({"a"}),
+       "open include nodir/inc.h failed",
+       false},
       {"input missing", {"missing.bin", "inc.h"}, "", "open input missing.bin failed", true},
       {"empty input", {"in.bin", "inc.h"}, "", "error: unsupported encoding 0", true},
-      {"nine bytes", {"in.bin", "inc.h"}, std::string(9, '\x02'),
-       "error: unsupported encoding 0", true},
+      {"nine bytes",
+       {"in.bin", "inc.h"},
+       std::string(9, '\x02'),
+       "error: unsupported encoding 0",
+       true},
       {"ten bytes", {"in.bin", "inc.h"}, ten, "error: unsupported encoding 2", true},
-      {"fifteen bytes", {"in.bin", "inc.h"}, header(1).substr(0, 15),
-       "error: unsupported encoding 2", true},
+      {"fifteen bytes",
+       {"in.bin", "inc.h"},
+       header(1).substr(0, 15),
+       "error: unsupported encoding 2",
+       true},
       {"encoding 0", {"in.bin", "inc.h"}, table({"a"}, 0), "error: unsupported encoding 0", true},
       {"encoding 1", {"in.bin", "inc.h"}, table({"a"}, 1), "error: unsupported encoding 1", true},
       {"encoding 3", {"in.bin", "inc.h"}, table({"a"}, 3), "error: unsupported encoding 3", true},
-      {"encoding 255", {"in.bin", "inc.h"}, table({"a"}, 255), "error: unsupported encoding 255",
+      {"encoding 255",
+       {"in.bin", "inc.h"},
+       table({"a"}, 255),
+       "error: unsupported encoding 255",
        true},
   };
   for (const auto& c : cases) {
     Scratch s;
-    if (!c.input_bytes.empty() || std::string(c.name) == "empty input") s.write("in.bin", c.input_bytes);
+    if (!c.input_bytes.empty() || std::string(c.name) == "empty input")
+      s.write("in.bin", c.input_bytes);
     const RunResult r = s.run(c.args);
     EXPECT_EQ(r.status, kFailed) << c.name;
     EXPECT_EQ(r.err, "") << c.name;
@@ -332,6 +347,28 @@ TEST_F(WriteFailure, HugeClaimStopsAtTheFirstFailedWrite) {
   EXPECT_LT(r.lines.size(), 40u);
   EXPECT_FALSE(s.exists("huge_bin.c"));
   EXPECT_EQ(s.read("inc.h"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Drive-letter paths with backslashes, as a Windows build script passes them (Z: is / under wine).
+TEST(CliWindows, DriveLetterPathsGetTheSlashJoiner) {
+  if (!windows_tool()) GTEST_SKIP() << "Windows paths need the Windows build";
+  Scratch s;
+  s.mkdir("res");
+  s.mkdir("out/inc");
+  s.write("res/menu.str", table({"ok"}));
+  std::string win = "Z:" + s.dir();
+  for (char& c : win)
+    if (c == '/') c = '\\';
+  const RunResult r = s.run({win + "\\res\\menu.str", win + "\\out\\inc\\res_str.h"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  ASSERT_EQ(r.lines.size(), 9u);
+  EXPECT_EQ(r.lines[6], "outpath " + win + "\\out\\inc/menu_str.c");
+  EXPECT_EQ(s.read("out/inc/menu_str.c"), reference_source("MENU_STR", {"ok"}));
+  EXPECT_EQ(s.read("out/inc/res_str.h"), reference_declarations("MENU_STR", "\r\n"));
 }
 
 }  // namespace

@@ -24,7 +24,8 @@ std::string c_literal(const std::string& bytes) {
 TEST(GeneratedC, CompilesLinksAndHoldsTheBytes) {
   Scratch s;
   s.mkdir("gen");
-  std::vector<std::string> strings = {std::string("Hello\0", 6), "", std::string("\x00\x80\xff", 3)};
+  std::vector<std::string> strings = {std::string("Hello\0", 6), "",
+                                      std::string("\x00\x80\xff", 3)};
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
   strings.push_back(all);
@@ -34,8 +35,9 @@ TEST(GeneratedC, CompilesLinksAndHoldsTheBytes) {
 
   // check.c includes the generated file to see the static arrays and their sizes; decl.c reaches
   // the table only through the appended declarations, so the program links only if they match.
-  std::string check = "#include <string.h>\n#include \"gen/ui_en_bin.c\"\nint decl_check(void);\n"
-                      "int main(void) {\n  int bad = 0;\n";
+  std::string check =
+      "#include <string.h>\n#include \"gen/ui_en_bin.c\"\nint decl_check(void);\n"
+      "int main(void) {\n  int bad = 0;\n";
   for (std::size_t n = 1; n <= strings.size(); ++n) {
     const std::string id = "STR_" + std::to_string(n);
     const std::string len = std::to_string(strings[n - 1].size());
@@ -51,11 +53,12 @@ TEST(GeneratedC, CompilesLinksAndHoldsTheBytes) {
   s.write("decl.c",
           "#include <res_manager_api.h>\n#include \"gen/strings.h\"\n"
           "int decl_check(void) {\n"
-          "  return RES_STRING_UI_EN_BIN_CNT == " + std::to_string(strings.size()) +
+          "  return RES_STRING_UI_EN_BIN_CNT == " +
+              std::to_string(strings.size()) +
               " && RES_STRING_UI_EN_BIN[0][0] == 'H' ? 0 : 2;\n}\n");
   const std::string cc = std::string(STRTAB2C_C_COMPILER) + " -std=c99 -Wall -Wextra -Werror -I " +
-                         STRTAB2C_API_DIR + " -I '" + s.dir() + "' -o '" + s.path("check") +
-                         "' '" + s.path("check.c") + "' '" + s.path("decl.c") + "'";
+                         STRTAB2C_API_DIR + " -I '" + s.dir() + "' -o '" + s.path("check") + "' '" +
+                         s.path("check.c") + "' '" + s.path("decl.c") + "'";
   ASSERT_EQ(std::system(cc.c_str()), 0) << cc;
   EXPECT_EQ(std::system(("'" + s.path("check") + "'").c_str()), 0);
 }
