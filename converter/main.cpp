@@ -4,7 +4,9 @@
 //   strtab2c <string resource file> <include file>
 //
 // Prints progress and errors on stdout; exits 0 on success, -1 on failure.
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "convert.hpp"
@@ -32,7 +34,12 @@ class PrintedDiagnostics final : public Diagnostics {
     std::printf(msg::kUnfitLength, static_cast<int>(got), static_cast<int>(length));
   }
   void text_len(std::size_t length) override {
-    std::printf(msg::kTextLen, static_cast<int>(length));
+    char line[32];
+    const std::size_t prefix = sizeof msg::kTextLenPrefix - 1;
+    std::memcpy(line, msg::kTextLenPrefix, prefix);
+    char* end = std::to_chars(line + prefix, line + sizeof line - 1, length).ptr;
+    *end++ = '\n';
+    std::fwrite(line, 1, static_cast<std::size_t>(end - line), stdout);
   }
 };
 

@@ -19,7 +19,8 @@ inline constexpr char kTraceWithOutput[] = "%s %d : %s\n";
 inline constexpr char kOff[] = "off %p\n";
 inline constexpr char kVname[] = "vname %s\n";
 inline constexpr char kOutpath[] = "outpath %s\n";
-inline constexpr char kTextLen[] = "text len %d\n";
+// "text len %d\n", one per string: printed without printf, which would dominate small tables.
+inline constexpr char kTextLenPrefix[] = "text len ";
 
 // The reader's lines; they do not fail the run.
 inline constexpr char kMissingEntry[] = "error: cannot find string resource for id %d\n";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstring>
 
 namespace strtab2c {
@@ -111,7 +112,7 @@ bool SourceWriter::reserve(std::size_t size) {
   return ok_;
 }
 
-bool SourceWriter::append(std::string_view text) {
+bool SourceWriter::append_slow(std::string_view text) {
   while (ok_ && !text.empty()) {
     if (used_ == capacity_) flush();
     const std::size_t n = std::min(text.size(), capacity_ - used_);
@@ -123,9 +124,10 @@ bool SourceWriter::append(std::string_view text) {
 }
 
 void SourceWriter::put_number(unsigned value) {
+  // Called several times per string; printf's parsing would dominate small tables.
   char digits[16];
-  const int n = std::snprintf(digits, sizeof digits, "%u", value);
-  append(std::string_view(digits, static_cast<std::size_t>(n)));
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  append(std::string_view(digits, static_cast<std::size_t>(end - digits)));
 }
 
 bool SourceWriter::preamble() { return append(kPreamble); }

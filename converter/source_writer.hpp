@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -72,7 +73,15 @@ class SourceWriter {
  private:
   // Makes room for at least size bytes, flushing if needed.
   bool reserve(std::size_t size);
-  bool append(std::string_view text);
+  bool append(std::string_view text) {
+    if (capacity_ - used_ >= text.size()) {  // the common case: short pieces that fit
+      std::memcpy(buffer_.get() + used_, text.data(), text.size());
+      used_ += text.size();
+      return ok_;
+    }
+    return append_slow(text);
+  }
+  bool append_slow(std::string_view text);
   void put_number(unsigned value);
 
   OutputSink& sink_;

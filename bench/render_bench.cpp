@@ -1,0 +1,68 @@
+// Rendering throughput of the generated source, in bytes of string data per second, fed from
+// memory so only the conversion itself is measured.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "convert.hpp"
+
+namespace {
+
+class NullSink final : public strtab2c::OutputSink {
+ public:
+  bool write(const char*, std::size_t size) override {
+    bytes += size;
+    return true;
+  }
+  std::size_t bytes = 0;
+};
+
+class QuietDiagnostics final : public strtab2c::Diagnostics {
+ public:
+  void missing_entry(unsigned) override {}
+  void unfit_length(std::size_t, unsigned) override {}
+  void text_len(std::size_t length) override { benchmark::DoNotOptimize(length); }
+};
+
+std::string make_table(unsigned count, unsigned length) {
+  std::mt19937 rng(1);
+  std::string file(16, '\0');
+  file[4] = static_cast<char>(count & 0xff);
+  file[5] = static_cast<char>(count >> 8);
+  file[9] = 2;
+  std::uint32_t offset = 16 * (count + 1);
+  for (unsigned n = 0; n < count; ++n, offset += length) {
+    std::string e(16, '\0');
+    for (int i = 0; i < 4; ++i) e[i] = static_cast<char>(offset >> (8 * i));
+    e[4] = static_cast<char>(length & 0xff);
+    e[5] = static_cast<char>(length >> 8);
+    file += e;
+  }
+  for (std::size_t i = 0; i < std::size_t{count} * length; ++i)
+    file.push_back(static_cast<char>(rng()));
+  return file;
+}
+
+void BM_WriteSource(benchmark::State& state) {
+  const auto count = static_cast<unsigned>(state.range(0));
+  const auto length = static_cast<unsigned>(state.range(1));
+  const std::string file = make_table(count, length);
+  std::size_t out_bytes = 0;
+  for (auto _ : state) {
+    strtab2c::MemoryInput in(file);
+    NullSink sink;
+    QuietDiagnostics diag;
+    benchmark::DoNotOptimize(
+        strtab2c::write_source(in, static_cast<std::uint16_t>(count), "bench", sink, diag));
+    out_bytes = sink.bytes;
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * count * length);
+  state.counters["out_bytes"] = static_cast<double>(out_bytes);
+}
+
+BENCHMARK(BM_WriteSource)->Args({256, 16384})->Args({1024, 1024})->Args({65535, 8});
+
+}  // namespace
+
+BENCHMARK_MAIN();
