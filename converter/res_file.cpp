@@ -47,7 +47,7 @@ bool check_res_head(ResInput& in, res_head* head) {
 }
 
 ResReader::ResReader(ResInput& in, std::uint16_t count)
-    : in_(in), count_(count), window_(kWindowSize) {}
+    : in_(in), count_(count), window_(new std::uint8_t[kWindowSize]) {}
 
 bool ResReader::load_entry(unsigned n, res_entry* entry) {
   const unsigned cached = static_cast<unsigned>(index_.size() / kRecordSize);
@@ -75,17 +75,17 @@ std::size_t ResReader::fetch(std::uint64_t offset, std::size_t length, const std
   const std::uint64_t window_end = window_pos_ + window_len_;
   const bool inside = offset >= window_pos_ && offset <= window_end;
   if (inside && (offset + length <= window_end || window_at_end_)) {
-    *data = window_.data() + (offset - window_pos_);
+    *data = window_.get() + (offset - window_pos_);
     return static_cast<std::size_t>(std::min<std::uint64_t>(length, window_end - offset));
   }
   // Read ahead only when the string continues roughly where the window stands; jumps elsewhere
   // read just the string, so scattered layouts cost no more than one read per string.
   const bool nearby = offset >= window_pos_ && offset <= window_end + kWindowSize;
   const std::size_t want = nearby ? kWindowSize : length;
-  window_len_ = in_.read_at(offset, window_.data(), want);
+  window_len_ = in_.read_at(offset, window_.get(), want);
   window_pos_ = offset;
   window_at_end_ = window_len_ < want;
-  *data = window_.data();
+  *data = window_.get();
   return std::min(length, window_len_);
 }
 

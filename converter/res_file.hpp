@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,8 +90,8 @@ class ResReader {
   std::uint16_t count_;
   std::vector<std::uint8_t> index_;  // entries first_ .. first_ + index_.size() / 16 - 1
   unsigned index_first_ = 0;
-  bool index_at_end_ = false;  // the last index read came up short
-  std::vector<std::uint8_t> window_;
+  bool index_at_end_ = false;               // the last index read came up short
+  std::unique_ptr<std::uint8_t[]> window_;  // not zero-filled: only what a read fills is touched
   std::uint64_t window_pos_ = 0;
   std::size_t window_len_ = 0;
   bool window_at_end_ = false;  // the last fill came up short: the data ends with the window

@@ -1,0 +1,139 @@
+// Fuzz target: the fuzzer's bytes as a string resource file, through the tool's own conversion
+// path (header check, reader, writer), with the output parsed back and checked against the bytes
+// taken straight from the input.
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "convert.hpp"
+
+namespace {
+
+using namespace strtab2c;
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what);
+  std::abort();
+}
+
+void check(bool ok, const char* what) {
+  if (!ok) fail(what);
+}
+
+// Fails writes beyond a budget: keeps each run small and exercises the stop-on-failure path.
+class BudgetSink final : public OutputSink {
+ public:
+  bool write(const char* data, std::size_t size) override {
+    check(!failed, "write after a failed write");
+    if (text.size() + size > kBudget) {
+      failed = true;
+      return false;
+    }
+    text.append(data, size);
+    return true;
+  }
+  static constexpr std::size_t kBudget = 256 << 10;
+  std::string text;
+  bool failed = false;
+};
+
+class CountingDiagnostics final : public Diagnostics {
+ public:
+  void missing_entry(unsigned) override { ++missing; }
+  void unfit_length(std::size_t got, unsigned length) override {
+    check(got < length, "unfit length reported for a whole string");
+  }
+  void text_len(std::size_t) override { ++strings; }
+  unsigned missing = 0;
+  unsigned strings = 0;
+};
+
+std::uint32_t le(std::string_view d, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i)
+    v |= static_cast<std::uint32_t>(static_cast<unsigned char>(d[at + i])) << (8 * i);
+  return v;
+}
+
+// String n as the file defines it, independently of the reader: missing bytes are 0.
+std::string expected_string(std::string_view d, unsigned n, bool* missing) {
+  const std::size_t slot = 16 * std::size_t{n};
+  *missing = slot + 16 > d.size();
+  if (*missing) return "";
+  const std::uint64_t offset = le(d, slot, 4);
+  const std::size_t length = le(d, slot + 4, 2);
+  std::string s(length, '\0');
+  for (std::size_t i = 0; i < length && offset + i < d.size(); ++i) s[i] = d[offset + i];
+  return s;
+}
+
+bool expect(std::string_view* text, std::string_view prefix) {
+  if (text->substr(0, prefix.size()) != prefix) return false;
+  text->remove_prefix(prefix.size());
+  return true;
+}
+
+// Parses "0x41, 0x0, ..." up to the closing brace back into bytes.
+std::string parse_items(std::string_view* text) {
+  std::string bytes;
+  while (!text->empty() && text->front() != '}') {
+    check(expect(text, "0x"), "item prefix");
+    unsigned value = 0;
+    int digits = 0;
+    while (!text->empty() && std::isxdigit(static_cast<unsigned char>(text->front())) &&
+           digits < 3) {
+      const char c = text->front();
+      value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : c - 'a' + 10);
+      check(c <= '9' || (c >= 'a' && c <= 'f'), "lower-case digits");
+      text->remove_prefix(1);
+      ++digits;
+    }
+    check(digits == 1 || digits == 2, "item digits");
+    check(digits == 1 || value >= 16, "no leading zero");
+    bytes.push_back(static_cast<char>(value));
+    if (!text->empty() && text->front() == ',') check(expect(text, ", "), "separator");
+  }
+  return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view file(reinterpret_cast<const char*>(data), size);
+  MemoryInput in(file);
+  res_head head;
+  if (!check_res_head(in, &head)) {
+    check(size < 16 || head.encoding() != 2, "header refused");
+    return 0;
+  }
+  const unsigned count = head.count();
+  BudgetSink sink;
+  CountingDiagnostics diag;
+  const bool ok = write_source(in, head.count(), "fuzz", sink, diag, 4096);
+  check(ok == !sink.failed, "result matches the sink");
+  if (!ok) return 0;
+  check(diag.strings == count, "one text len per string");
+
+  std::string_view text = sink.text;
+  check(expect(&text, "#include <res_manager_api.h> \n\n"), "preamble");
+  unsigned missing = 0;
+  for (unsigned n = 1; n <= count; ++n) {
+    check(expect(&text, "static const uint8_t STR_" + std::to_string(n) + "[] = {"), "array head");
+    bool is_missing = false;
+    const std::string want = expected_string(file, n, &is_missing);
+    missing += is_missing;
+    check(parse_items(&text) == want, "array holds the entry's bytes");
+    check(expect(&text, "}; \n\n"), "array close");
+  }
+  check(missing == diag.missing, "missing entries reported");
+  std::string names;
+  for (unsigned n = 1; n <= count; ++n) names += (n > 1 ? ", STR_" : "STR_") + std::to_string(n);
+  const std::string tail =
+      "const uint8_t* RES_STRING_FUZZ[" + std::to_string(count) + "] = {" + names +
+      "}; \nconst uint32_t RES_STRING_FUZZ_CNT = " + std::to_string(count) + "; \n";
+  check(text == tail, "table and count");
+  return 0;
+}
