@@ -1,5 +1,7 @@
 // End-to-end: the built tool on real files in a scratch directory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <regex>
 
@@ -369,6 +371,56 @@ TEST(CliWindows, DriveLetterPathsGetTheSlashJoiner) {
   EXPECT_EQ(r.lines[6], "outpath " + win + "\\out\\inc/menu_str.c");
   EXPECT_EQ(s.read("out/inc/menu_str.c"), reference_source("MENU_STR", {"ok"}));
   EXPECT_EQ(s.read("out/inc/res_str.h"), reference_declarations("MENU_STR", "\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// Hostile surroundings: every case ends in the tool's own message and -1, with nothing left over.
+TEST(CliHostile, IncludeThatIsADirectory) {
+  Scratch s;
+  s.write("in.bin", table({"a"}));
+  s.mkdir("inc.h");
+  const RunResult r = s.run({"in.bin", "inc.h"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines, std::vector<std::string>{"open include inc.h failed"});
+  EXPECT_FALSE(s.exists("in_bin.c"));
+}
+
+TEST(CliHostile, InputThatIsADirectory) {
+  Scratch s;
+  s.mkdir("in.bin");
+  const RunResult r = s.run({"in.bin", "inc.h"});
+  EXPECT_EQ(r.status, kFailed);
+  // POSIX opens a directory and fails the read; Windows refuses the open.
+  EXPECT_EQ(r.lines.back(),
+            windows_tool() ? "open input in.bin failed" : "error: unsupported encoding 0");
+  EXPECT_EQ(s.read("inc.h"), "");
+  EXPECT_FALSE(s.exists("in_bin.c"));
+}
+
+TEST(CliHostile, ReadOnlyOutputDirectory) {
+  if (windows_tool() || geteuid() == 0) GTEST_SKIP() << "needs a POSIX user that permissions bind";
+  Scratch s;
+  s.mkdir("gen");
+  s.write("in.bin", table({"a"}));
+  s.write("gen/inc.h", "");
+  ASSERT_EQ(chmod(s.path("gen").c_str(), 0555), 0);
+  const RunResult r = s.run({"in.bin", "gen/inc.h"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "open output gen/in_bin.c failed");
+  EXPECT_EQ(s.read("gen/inc.h"), "");
+}
+
+TEST(CliHostile, OutputDirectoryThatIsGone) {
+  Scratch s;
+  s.write("in.bin", table({"a"}));
+  // The include path names a directory that does not exist: nothing can be created there.
+  const RunResult r = s.run({"in.bin", "gone/inc.h"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines, std::vector<std::string>{"open include gone/inc.h failed"});
+  EXPECT_FALSE(s.exists("gone"));
 }
 
 }  // namespace
