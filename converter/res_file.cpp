@@ -53,7 +53,7 @@ bool ResReader::load_entry(unsigned n, res_entry* entry) {
   const unsigned cached = static_cast<unsigned>(index_.size() / kRecordSize);
   const bool past_cache = n >= index_first_ + cached;
   // Once a piece of the index came up short, every later entry lies past the end as well.
-  if (past_cache && index_at_end_ && n > index_first_) return false;
+  if (past_cache && index_at_end_) return false;
   if (n < index_first_ || past_cache) {
     // A short read leaves only the entries that arrived whole.
     const unsigned want = std::min<unsigned>(kIndexChunk, std::max<unsigned>(count_, n) - n + 1);
@@ -63,7 +63,6 @@ bool ResReader::load_entry(unsigned n, res_entry* entry) {
     index_.resize(got / kRecordSize * kRecordSize);
     index_first_ = n;
     index_at_end_ = got < std::size_t{want} * kRecordSize;
-    if (index_.empty()) return false;
   }
   const std::size_t at = std::size_t{n - index_first_} * kRecordSize;
   if (at >= index_.size()) return false;
