@@ -57,6 +57,14 @@ const std::string* overwritten_input(const std::string& out_path, const std::str
 int main(int argc, char** argv) {
   // One "text len" line per string: keep stdout block-buffered, whatever it is connected to.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf(msg::kVersion, STRTAB2C_VERSION);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::printf("%s", msg::kUsage);
+    return 0;
+  }
   if (argc < 3) {
     std::printf(msg::kIllegalParams);
     return kFailure;

@@ -5,6 +5,15 @@
 namespace strtab2c::msg {
 
 inline constexpr char kIllegalParams[] = "illegal params\n";
+inline constexpr char kVersion[] = "strtab2c %s\n";
+inline constexpr char kUsage[] =
+    "usage: strtab2c <string resource file> <include file>\n"
+    "\n"
+    "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
+    "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
+    "table and a count. Then appends their extern declarations to the include file.\n"
+    "Progress and errors go to standard output; the exit status is 0 on success, -1 on\n"
+    "failure. Options: --help, --version. More in README.md.\n";
 inline constexpr char kOpenInclude[] = "open include %s failed\n";
 inline constexpr char kOpenInput[] = "open input %s failed\n";
 inline constexpr char kUnsupportedEncoding[] = "error: unsupported encoding %d\n";
