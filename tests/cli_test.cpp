@@ -119,6 +119,28 @@ TEST(Cli, ExtraArgumentsChangeNothing) {
   EXPECT_EQ(s.read("t_bin.c"), reference_source("T_BIN", {"ab"}));
 }
 
+TEST(Cli, VersionAndHelpAnswerOnStdout) {
+  Scratch s;
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string first_line;
+  } cases[] = {
+      {{"--version"}, 0, std::string("strtab2c ") + STRTAB2C_VERSION},
+      {{"--help"}, 0, "usage: strtab2c <string resource file> <include file>"},
+      {{"--bogus"}, kFailed, "illegal params"},
+      {{"-h"}, kFailed, "illegal params"},
+  };
+  for (const auto& c : cases) {
+    const RunResult r = s.run(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args[0];
+    ASSERT_FALSE(r.lines.empty()) << c.args[0];
+    EXPECT_EQ(r.lines[0], c.first_line);
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_FALSE(s.exists("--bogus"));
+}
+
 TEST(Cli, ReaderFindingsDoNotFailTheRun) {
   Scratch s;
   // count 4: string 1 fine, string 2 runs past the end, 3 and 4 have no entry.

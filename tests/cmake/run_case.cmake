@@ -1,0 +1,153 @@
+# One case of the package tests: configures, builds and runs the fixture project the way the case
+# says and checks the outcome.
+# cmake -DCASE=<name> -DSOURCE_DIR=<strtab2c sources> -DPREFIX=<installed strtab2c>
+#       -DWORK_DIR=<scratch> -DGENERATOR=<generator> -P run_case.cmake
+cmake_minimum_required(VERSION 3.20)
+set(fixture ${SOURCE_DIR}/tests/cmake/fixture)
+set(build ${WORK_DIR}/build)
+set(wine /usr/lib/wine/wine64)
+set(mingw ${SOURCE_DIR}/cmake/toolchains/mingw-w64.cmake)
+
+# Runs a command; EXPECT_FAIL inverts the check. Leaves its output in `out`.
+function(run)
+  cmake_parse_arguments(ARG "EXPECT_FAIL" "" "" ${ARGN})
+  execute_process(COMMAND ${ARG_UNPARSED_ARGUMENTS} RESULT_VARIABLE rc OUTPUT_VARIABLE stdout
+                  ERROR_VARIABLE stderr)
+  set(out "${stdout}${stderr}")
+  if(ARG_EXPECT_FAIL AND rc EQUAL 0)
+    message(FATAL_ERROR "succeeded, but should have failed: ${ARG_UNPARSED_ARGUMENTS}\n${out}")
+  elseif(NOT ARG_EXPECT_FAIL AND NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARG_UNPARSED_ARGUMENTS}\n${out}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+# Matches against the output with white space folded, as CMake wraps its messages.
+function(expect pattern)
+  string(REGEX REPLACE "[ \t\r\n]+" " " flat "${out}")
+  if(NOT flat MATCHES "${pattern}")
+    message(FATAL_ERROR "expected /${pattern}/ in:\n${out}")
+  endif()
+endfunction()
+
+function(configure)
+  run(${CMAKE_COMMAND} -S ${fixture} -B ${build} -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${PREFIX}
+      ${ARGN})
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+function(build)
+  run(${CMAKE_COMMAND} --build ${build} ${ARGN})
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(ok_tables -DTABLES=tables/a.bin,tables/b.bin)
+
+# Configure-time refusals: the case name, then its configure arguments up to the expected text.
+set(bad_dash -DTABLES=tables/strings-en.bin
+    "table .*strings-en.bin gives the identifier RES_STRING_STRINGS-EN_BIN, which is not a valid C identifier: '-'")
+set(bad_blank "-DTABLES=tables/my strings.bin" "RES_STRING_MY STRINGS_BIN, which is not a valid C identifier: ' '")
+set(bad_dot -DTABLES=tables/strings.en.bin "RES_STRING_STRINGS.EN_BIN, which is not a valid C identifier: '.'")
+set(clash_one_call -DTABLES=tables/a.bin,tables/de/a.bin
+    "tables .*/tables/a.bin and .*/tables/de/a.bin both give .*/gen/a_bin.c and RES_STRING_A_BIN")
+set(clash_case -DTABLES=tables/a.bin,tables/de/A.bin "tables .*/tables/a.bin and .*/tables/de/A.bin both give")
+set(clash_two_calls -DLAYOUT=two_calls "tables .*/tables/a.bin and .*/tables/de/a.bin both give")
+set(cxx_only -DLANGUAGES=CXX -DTABLES=tables/a.bin "the generated sources are C, and C is not enabled")
+set(two_owners -DLAYOUT=two_owners "the header .*/gen/tables.h is already made for target app\\. Make each header in one call")
+
+if(DEFINED ${CASE})
+  list(GET ${CASE} -1 text)
+  list(REMOVE_AT ${CASE} -1)
+  run(${CMAKE_COMMAND} -S ${fixture} -B ${build} -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${PREFIX}
+      ${${CASE}} EXPECT_FAIL)
+  expect("strtab2c_add_tables\\(.*${text}")
+
+elseif(CASE STREQUAL "quiet_and_strict")
+  configure(-DTABLES=tables/a.bin,tables/broken.bin)
+  build()
+  expect("strtab2c: .*/tables/broken.bin: error: cannot find string resource for id 2")
+  if(out MATCHES "text len|main\\.cpp")
+    message(FATAL_ERROR "the tool's progress lines reached the build log:\n${out}")
+  endif()
+  file(READ ${build}/gen/broken_bin.log log)
+  if(NOT log MATCHES "text len 33\n.*text len 0\n$")
+    message(FATAL_ERROR "the log lacks the tool's output:\n${log}")
+  endif()
+  configure(-DTABLES=tables/a.bin,tables/broken.bin -DOPTIONS=STRICT)
+  foreach(attempt 1 2)  # a failed conversion must not look up to date
+    build(EXPECT_FAIL)
+    expect("broken.bin: the findings above fail the build \\(STRICT\\)")
+  endforeach()
+
+elseif(CASE STREQUAL "remove_table")
+  configure(${ok_tables})
+  build()
+  configure(-DTABLES=tables/a.bin)
+  build()
+  file(READ ${build}/gen/tables.h header)
+  if(header MATCHES "B_BIN" OR NOT header MATCHES "RES_STRING_A_BIN_CNT;\n$")
+    message(FATAL_ERROR "the header still declares a removed table:\n${header}")
+  endif()
+
+elseif(CASE MATCHES "^(library|subdir|unity)$")
+  # A static library owns the tables (PUBLIC), defined here or in another directory; or unity.
+  set(args -DLAYOUT=${CASE})
+  if(CASE STREQUAL "unity")
+    set(args -DCMAKE_UNITY_BUILD=ON)
+  endif()
+  configure(${args} ${ok_tables})
+  build()
+  run(${build}/app)
+  expect("^Hello\\|1 $")
+
+elseif(CASE STREQUAL "export")
+  configure(-DLAYOUT=export ${ok_tables})
+  build()
+  run(${CMAKE_COMMAND} --install ${build} --prefix ${WORK_DIR}/installed)
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/cmake/consumer -B ${WORK_DIR}/consumer
+      -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${WORK_DIR}/installed)
+  run(${CMAKE_COMMAND} --build ${WORK_DIR}/consumer)
+  run(${WORK_DIR}/consumer/consumer)
+  expect("^Hello\\|1 $")
+
+elseif(CASE STREQUAL "cross_host")
+  # No emulator: the conversion runs a strtab2c built for this machine from the same sources.
+  configure(-DFROM_SOURCE=${SOURCE_DIR} -DCMAKE_TOOLCHAIN_FILE=${mingw}
+            -DCMAKE_CROSSCOMPILING_EMULATOR= -DTABLES=tables/a.bin)
+  build()
+  run(${build}/strtab2c-host/strtab2c --version)
+  # A subproject leaves the consumer's build type and install set alone.
+  file(STRINGS ${build}/CMakeCache.txt build_type REGEX "^CMAKE_BUILD_TYPE:")
+  run(${CMAKE_COMMAND} --install ${build} --prefix ${WORK_DIR}/installed)
+  if(NOT build_type MATCHES "=$" OR EXISTS ${WORK_DIR}/installed)
+    message(FATAL_ERROR "strtab2c changed its consumer: ${build_type}, installed files")
+  endif()
+  run(env WINEDEBUG=-all ${wine} ${build}/app.exe)
+  expect("^Hello\\|1 $")
+
+elseif(CASE STREQUAL "cross_example")
+  # The bundled example from the source tree; the tool and make_table run under wine.
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples -B ${build} -G ${GENERATOR}
+      -DCMAKE_TOOLCHAIN_FILE=${mingw})
+  run(env WINEDEBUG=-all ${CMAKE_COMMAND} --build ${build})
+  run(env WINEDEBUG=-all ${wine} ${build}/hello_strings.exe)
+  expect("en 3: Close de 1: Datei öffnen")
+  file(READ ${build}/gen/ui_strings.h header HEX)
+  string(REGEX MATCHALL ".." bytes "${header}")
+  set(lines "")
+  set(prev "")
+  foreach(byte IN LISTS bytes)
+    if(byte STREQUAL "0a")
+      string(APPEND lines "${prev}")
+    endif()
+    set(prev ${byte})
+  endforeach()
+  if(NOT lines STREQUAL "0d0d0d0d0d0d0d0d0d0d")
+    message(FATAL_ERROR "the header's 10 line ends are not all CR LF: ${header}")
+  endif()
+
+else()
+  message(FATAL_ERROR "unknown case ${CASE}")
+endif()
+message(STATUS "${CASE} passed")
