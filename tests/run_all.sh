@@ -40,7 +40,7 @@ get() {
         return 0
     fi
   fi
-  echo "run_all: $why needs these packages: $* (on Debian or Ubuntu: apt-get install $*)" >&2
+  echo "run_all: missing $* for $why; install them (Debian, Ubuntu: apt-get install $*)" >&2
   return 1
 }
 
