@@ -1,13 +1,13 @@
 #include "convert.hpp"
 
-#include "platform.hpp"
+#include "res_file.hpp"
 
 namespace strtab2c {
 
-bool write_source(ResInput& in, std::uint16_t count, const std::string& stem, OutputSink& out,
-                  Diagnostics& diag, std::size_t buffer_size) {
+bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
+                  OutputSink& out, Diagnostics& diag, std::size_t buffer_size) {
   SourceWriter writer(out, buffer_size);
-  ResReader reader(in, count);
+  ResReader reader(file);
   writer.preamble();
   for (unsigned n = 1; n <= count && writer.ok(); ++n) {
     const StringRead s = reader.read(n);
@@ -16,26 +16,8 @@ bool write_source(ResInput& in, std::uint16_t count, const std::string& stem, Ou
     diag.text_len(hex_length(s.bytes));
     writer.array(n, s.bytes);
   }
-  writer.table(upper_stem(stem), count);
+  writer.table(upper_stem, count);
   return writer.flush();
-}
-
-}  // namespace strtab2c
-
-namespace strtab2c {
-
-bool append_to_include(std::FILE* include, const std::string& text) {
-  // Unbuffered, so a failed write leaves nothing in a buffer for the close to write later.
-  std::setvbuf(include, nullptr, _IONBF, 0);
-  std::uint64_t length = 0;
-  if (std::fseek(include, 0, SEEK_END) != 0 || !tell_file(include, &length)) return false;
-  if (std::fwrite(text.data(), 1, text.size(), include) == text.size() &&
-      std::fflush(include) == 0) {
-    return true;
-  }
-  std::clearerr(include);
-  truncate_file(include, length);
-  return false;
 }
 
 }  // namespace strtab2c

@@ -10,11 +10,12 @@
 #include <string>
 
 #include "convert.hpp"
+#include "generated_file.hpp"
+#include "include_file.hpp"
 #include "messages.hpp"
 #include "naming.hpp"
 #include "platform.hpp"
 #include "res_file.hpp"
-#include "source_writer.hpp"
 
 namespace {
 
@@ -22,9 +23,22 @@ using namespace strtab2c;
 
 constexpr int kFailure = -1;
 
-int fail(const char* format, const std::string& arg) {
-  std::printf(format, arg.c_str());
+// The one way out of a failed run: its line on stdout, -1.
+int fail(const char* line) {
+  std::fputs(line, stdout);
   return kFailure;
+}
+template <typename... Args>
+int fail(const char* format, const Args&... args) {
+  std::printf(format, args...);
+  return kFailure;
+}
+
+// A failed open: the line on stdout, and what the system said on stderr.
+int fail_open(const char* format, const std::string& path) {
+  const std::string reason = last_error_text();
+  std::fprintf(stderr, msg::kReason, path.c_str(), reason.c_str());
+  return fail(format, path.c_str());
 }
 
 class PrintedDiagnostics final : public Diagnostics {
@@ -43,53 +57,93 @@ class PrintedDiagnostics final : public Diagnostics {
   }
 };
 
-// The argument the generated file would clobber, if any.
-const std::string* overwritten_input(const std::string& out_path, const std::string& include_path,
-                                     const std::string& input_path) {
-  for (const std::string* arg : {&include_path, &input_path}) {
-    if (out_path == *arg || same_file(out_path, *arg)) return arg;
+// The path with its control characters written as escapes, so that the line stays one line.
+std::string printable(const std::string& path) {
+  std::string out;
+  for (unsigned char c : path) {
+    if (c >= 0x20 && c != 0x7f) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      out += escape;
+    }
   }
+  return out;
+}
+
+// The argument the generated file would clobber, if any: the file standing at the output path
+// (not followed, since a link there is replaced) compared with the files the run has open. When
+// an existing file cannot be identified, it is taken for the include file: refuse, not guess.
+const std::string* overwritten_input(const std::string& out_path, std::FILE* include,
+                                     const std::string& include_path, std::FILE* input,
+                                     const std::string& input_path) {
+  FileId out;
+  const PathState state = path_id(out_path, &out);
+  if (state == PathState::kMissing) return nullptr;
+  if (state == PathState::kUnknown) return &include_path;
+  FileId id;
+  if (!file_id(include, &id) || id == out) return &include_path;
+  if (file_id(input, &id) && id == out) return &input_path;  // a pipe has none: no victim
   return nullptr;
+}
+
+bool same_open_file(std::FILE* a, std::FILE* b) {
+  FileId ia, ib;
+  return file_id(a, &ia) && file_id(b, &ib) && ia == ib;
+}
+
+// Everything printed so far reached standard output: checked before any file is committed.
+bool stdout_ok() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  const std::string reason = last_error_text();
+  std::fprintf(stderr, msg::kStdoutFailed, reason.c_str());
+  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  prepare_process();
   // One "text len" line per string: keep stdout block-buffered, whatever it is connected to.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::printf(msg::kVersion, STRTAB2C_VERSION);
-    return 0;
+    return stdout_ok() ? 0 : kFailure;
   }
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::printf("%s", msg::kUsage);
-    return 0;
+    std::fputs(msg::kUsage, stdout);
+    return stdout_ok() ? 0 : kFailure;
   }
-  if (argc < 3) {
-    std::printf(msg::kIllegalParams);
-    return kFailure;
-  }
+  if (argc < 3) return fail(msg::kIllegalParams);
   const std::string input_path = argv[1];
   const std::string include_path = argv[2];
+  const OutputNames names = derive_output_names(input_path, include_path);
+  if (has_control_character(names.vname)) {
+    return fail(msg::kControlCharacter, printable(input_path).c_str());
+  }
 
-  File include = File::open(include_path, "a+");
-  if (!include) return fail(msg::kOpenInclude, include_path);
+  IncludeFile include;
+  if (!include.open(include_path)) return fail_open(msg::kOpenInclude, include_path);
   std::printf(msg::kTraceWithArg, __FILE__, __LINE__, input_path.c_str());
 
   File input = File::open(input_path, "rb");
-  if (!input) return fail(msg::kOpenInput, input_path);
+  if (!input) return fail_open(msg::kOpenInput, input_path);
   std::printf(msg::kTrace, __FILE__, __LINE__);
-
-  FileInput source(input.get());
-  res_head head;
-  if (!check_res_head(source, &head)) {
-    std::printf(msg::kUnsupportedEncoding, static_cast<int>(head.encoding()));
-    return kFailure;
+  if (same_open_file(input.get(), include.stream())) {
+    return fail(msg::kIncludeIsInput, include_path.c_str(), input_path.c_str());
   }
-  const std::uint16_t count = head.count();
+
+  std::string file;
+  if (!read_input(input.get(), &file)) {
+    return fail(msg::kReadFailed, input_path.c_str(), last_error_text().c_str());
+  }
+  res_head head;
+  if (!check_res_head(file, &head)) {
+    return fail(msg::kUnsupportedEncoding, static_cast<int>(head.encoding()));
+  }
   std::printf(msg::kTrace, __FILE__, __LINE__);
 
-  const OutputNames names = derive_output_names(input_path, include_path);
   const bool has_separator = names.name_separator != OutputNames::kNoSeparator;
   std::printf(msg::kOff, has_separator ? static_cast<const void*>(&input_path[names.name_separator])
                                        : static_cast<const void*>(nullptr));
@@ -97,26 +151,25 @@ int main(int argc, char** argv) {
   std::printf(msg::kTrace, __FILE__, __LINE__);
   std::printf(msg::kOutpath, names.out_path.c_str());
 
-  if (const std::string* victim = overwritten_input(names.out_path, include_path, input_path)) {
-    std::printf(msg::kWouldOverwrite, names.out_path.c_str(), victim->c_str());
-    return kFailure;
+  if (const std::string* victim = overwritten_input(names.out_path, include.stream(), include_path,
+                                                    input.get(), input_path)) {
+    return fail(msg::kWouldOverwrite, names.out_path.c_str(), victim->c_str());
   }
-  File output = File::open(names.out_path, "wb");
-  if (!output) return fail(msg::kOpenOutput, names.out_path);
+  GeneratedFile output;
+  if (!output.open(names.out_path)) return fail_open(msg::kOpenOutput, names.out_path);
   std::printf(msg::kTraceWithOutput, __FILE__, __LINE__, names.out_path.c_str());
 
-  FileSink sink(output.get());
+  FileSink sink(output.stream());
   PrintedDiagnostics diagnostics;
-  const bool written = write_source(source, count, names.vname, sink, diagnostics);
-  // The generated file is complete and on disk before the header mentions it.
-  if (!output.close() || !written) {
-    std::remove(names.out_path.c_str());
-    return fail(msg::kWriteFailed, names.out_path);
+  if (!write_source(file, head.count(), names.upper_stem, sink, diagnostics) || !output.close()) {
+    return fail(msg::kWriteFailed, names.out_path.c_str());
   }
-  if (!append_to_include(include.get(), declarations(upper_stem(names.vname)))) {
-    return fail(msg::kWriteFailed, include_path);
+  if (!stdout_ok()) return kFailure;
+  if (!output.commit()) return fail(msg::kReplaceFailed, names.out_path.c_str());
+  if (!include.append(declarations(names.upper_stem))) {
+    return fail(msg::kWriteFailed, include_path.c_str());
   }
   input.close();
-  if (!include.close()) return fail(msg::kWriteFailed, include_path);
+  if (!include.close()) return fail(msg::kWriteFailed, include_path.c_str());
   return 0;
 }

@@ -1,25 +1,26 @@
-// Every line the tool prints, in one place. The tool prints them with printf-style formatting;
-// tests compare against the same texts.
+// Every line the tool prints, in one place. The tests spell the expected lines out literally, so
+// that a changed text here shows as a failure there.
 #pragma once
 
 namespace strtab2c::msg {
 
+// Standard output: the run's failures, each the last line of a failed run (exit -1).
 inline constexpr char kIllegalParams[] = "illegal params\n";
-inline constexpr char kVersion[] = "strtab2c %s\n";
-inline constexpr char kUsage[] =
-    "usage: strtab2c <string resource file> <include file>\n"
-    "\n"
-    "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
-    "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
-    "table and a count. Then appends their extern declarations to the include file.\n"
-    "Progress and errors go to standard output; the exit status is 0 on success, -1 on\n"
-    "failure. Options: --help, --version. More in README.md.\n";
 inline constexpr char kOpenInclude[] = "open include %s failed\n";
 inline constexpr char kOpenInput[] = "open input %s failed\n";
+inline constexpr char kReadFailed[] = "error: read %s failed: %s\n";
 inline constexpr char kUnsupportedEncoding[] = "error: unsupported encoding %d\n";
+inline constexpr char kControlCharacter[] =
+    "error: input %s: a control character cannot stand in an identifier\n";
+inline constexpr char kIncludeIsInput[] = "error: include %s is the input %s\n";
 inline constexpr char kOpenOutput[] = "open output %s failed\n";
 inline constexpr char kWouldOverwrite[] = "error: output %s would overwrite %s\n";
 inline constexpr char kWriteFailed[] = "error: write %s failed\n";
+inline constexpr char kReplaceFailed[] = "error: replace %s failed\n";
+
+// Standard error: the system's reason beside a failed open, and a standard output that failed.
+inline constexpr char kReason[] = "strtab2c: %s: %s\n";
+inline constexpr char kStdoutFailed[] = "strtab2c: error: write standard output failed: %s\n";
 
 // Progress lines of a run.
 inline constexpr char kTraceWithArg[] = "%s %d: %s\n";
@@ -34,5 +35,16 @@ inline constexpr char kTextLenPrefix[] = "text len ";
 // The reader's lines; they do not fail the run.
 inline constexpr char kMissingEntry[] = "error: cannot find string resource for id %d\n";
 inline constexpr char kUnfitLength[] = "error: unfit string length %d vs %d\n";
+
+// --version and --help.
+inline constexpr char kVersion[] = "strtab2c %s\n";
+inline constexpr char kUsage[] =
+    "usage: strtab2c <string resource file> <include file>\n"
+    "\n"
+    "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
+    "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
+    "table and a count. Then appends their extern declarations to the include file.\n"
+    "Progress and errors go to standard output; the exit status is 0 on success, -1 on\n"
+    "failure. Options: --help, --version. More in README.md.\n";
 
 }  // namespace strtab2c::msg

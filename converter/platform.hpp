@@ -1,4 +1,4 @@
-// The few file operations that differ between Windows and POSIX, plus an owning FILE handle.
+// What differs between Windows and POSIX, behind one interface, plus an owning FILE handle.
 #pragma once
 
 #include <cstdint>
@@ -7,22 +7,50 @@
 
 namespace strtab2c {
 
-// Positions the stream at an absolute byte offset; 64-bit so offsets of 2 GiB and more work.
-bool seek_file(std::FILE* file, std::uint64_t pos);
-bool tell_file(std::FILE* file, std::uint64_t* pos);
-// Cuts an open file back to size bytes (used to undo a failed append).
+// Makes the process safe to run however it was started: standard streams that were closed are
+// reopened on the null device (so no file the run opens takes their place), and a file-size
+// limit or a closed pipe fails the write instead of killing the run.
+void prepare_process();
+
+// Opens a file; paths are UTF-8 on every platform.
+std::FILE* open_file(const std::string& path, const char* mode);
+// Creates a file that must not exist yet, for writing in binary mode, with the permissions a
+// plain create gives (0666 less the umask on POSIX). Null when it exists or cannot be made.
+std::FILE* create_new_file(const std::string& path);
+// Moves from over to, replacing to (a link standing there is replaced, not followed).
+bool replace_file(const std::string& from, const std::string& to);
+bool remove_file(const std::string& path);
+bool is_directory(const std::string& path);
+
+// Which file an open stream or a path refers to, across links and spellings.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  bool operator==(const FileId& o) const { return device == o.device && index == o.index; }
+};
+bool file_id(std::FILE* file, FileId* id);
+enum class PathState { kMissing, kFound, kUnknown };
+// The file at path itself (a link is not followed). kUnknown when it exists but cannot be told.
+PathState path_id(const std::string& path, FileId* id);
+
+// Cuts an open file back to size bytes.
 bool truncate_file(std::FILE* file, std::uint64_t size);
-// True when both paths exist and name one file, also through links or differently spelled paths.
-bool same_file(const std::string& a, const std::string& b);
+bool tell_file(std::FILE* file, std::uint64_t* pos);
+// An exclusive lock on the whole file, waiting for other holders; released by unlock or close.
+bool lock_file(std::FILE* file);
+void unlock_file(std::FILE* file);
+
+// The system's text for the last failed call of this thread (errno).
+std::string last_error_text();
+unsigned long process_id();
 
 // Owns one FILE; closes it on every path out of scope.
 class File {
  public:
   File() = default;
+  explicit File(std::FILE* file) : file_(file) {}
   static File open(const std::string& path, const char* mode) {
-    File f;
-    f.file_ = std::fopen(path.c_str(), mode);
-    return f;
+    return File(open_file(path, mode));
   }
   File(File&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
   File& operator=(File&& other) noexcept {

@@ -1,12 +1,109 @@
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform.hpp"
 
 namespace strtab2c {
 
-bool seek_file(std::FILE* file, std::uint64_t pos) {
-  return _fseeki64(file, static_cast<__int64>(pos), SEEK_SET) == 0;
+namespace {
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+// UTF-8 in, UTF-16 out; paths near or past MAX_PATH get the \\?\ form, which the file APIs take
+// up to 32767 characters whatever the system's long-path setting.
+std::wstring native(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (wide.size() < 240 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return wide;
+  std::wstring full(n, L'\0');
+  full.resize(GetFullPathNameW(wide.c_str(), n, &full[0], nullptr));
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+UINT saved_output_cp = 0;
+void restore_console() { SetConsoleOutputCP(saved_output_cp); }
+
+}  // namespace
+
+void prepare_process() {
+  // A closed standard handle gives no descriptor for a later open to reuse, unlike POSIX; only the
+  // console needs care: show the UTF-8 the tool prints as UTF-8 for the run.
+  DWORD mode;
+  if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
+    saved_output_cp = GetConsoleOutputCP();
+    if (saved_output_cp != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restore_console);
+  }
+}
+
+std::FILE* open_file(const std::string& path, const char* mode) {
+  return _wfopen(native(path).c_str(), widen(mode).c_str());
+}
+
+std::FILE* create_new_file(const std::string& path) {
+  const int fd = _wopen(native(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY |
+                        _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = _fdopen(fd, "wb");
+  if (!file) _close(fd);
+  return file;
+}
+
+bool replace_file(const std::string& from, const std::string& to) {
+  return MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool remove_file(const std::string& path) { return DeleteFileW(native(path).c_str()) != 0; }
+
+bool is_directory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(native(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static bool handle_id(HANDLE handle, FileId* id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  id->device = info.dwVolumeSerialNumber;
+  id->index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return true;
+}
+
+bool file_id(std::FILE* file, FileId* id) {
+  return handle_id(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), id);
+}
+
+PathState path_id(const std::string& path, FileId* id) {
+  // No access rights needed to ask; share everything so open handles don't interfere.
+  HANDLE h = CreateFileW(native(path).c_str(), 0,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::kMissing
+                                                                          : PathState::kUnknown;
+  }
+  const bool ok = handle_id(h, id);
+  CloseHandle(h);
+  return ok ? PathState::kFound : PathState::kUnknown;
+}
+
+bool truncate_file(std::FILE* file, std::uint64_t size) {
+  return _chsize_s(_fileno(file), static_cast<__int64>(size)) == 0;
 }
 
 bool tell_file(std::FILE* file, std::uint64_t* pos) {
@@ -16,29 +113,19 @@ bool tell_file(std::FILE* file, std::uint64_t* pos) {
   return true;
 }
 
-bool truncate_file(std::FILE* file, std::uint64_t size) {
-  return _chsize_s(_fileno(file), static_cast<__int64>(size)) == 0;
+bool lock_file(std::FILE* file) {
+  OVERLAPPED whole = {};
+  return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))),
+                    LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) != 0;
 }
 
-namespace {
-
-bool file_identity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-  // No access rights needed to query identity; share everything so open handles don't interfere.
-  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const bool ok = GetFileInformationByHandle(h, info) != 0;
-  CloseHandle(h);
-  return ok;
+void unlock_file(std::FILE* file) {
+  OVERLAPPED whole = {};
+  UnlockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))), 0, MAXDWORD, MAXDWORD,
+               &whole);
 }
 
-}  // namespace
-
-bool same_file(const std::string& a, const std::string& b) {
-  BY_HANDLE_FILE_INFORMATION ia, ib;
-  if (!file_identity(a, &ia) || !file_identity(b, &ib)) return false;
-  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
-}
+std::string last_error_text() { return std::strerror(errno); }
+unsigned long process_id() { return GetCurrentProcessId(); }
 
 }  // namespace strtab2c

@@ -1,25 +1,34 @@
-// The string resource file: a 16-byte header, one 16-byte index entry per string (entry n at byte
-// 16 * n), and the string bytes wherever the entries point. All fields are little-endian.
+// The string resource file. All fields are little-endian; bytes not named here are not
+// interpreted.
+//
+//   position 0            header (16 bytes): bytes 4-5 the string count N, byte 9 the encoding
+//   position 16 * n       entry of string n = 1 .. N (16 bytes): bytes 0-3 the offset of the
+//                         string's first byte from the start of the file, bytes 4-5 its length
+//   at each offset        the string's bytes, taken as they stand
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace strtab2c {
 
-inline constexpr std::size_t kRecordSize = 16;
+inline constexpr std::size_t kRecordSize = 16;  // the header and each entry
+inline constexpr std::size_t kCountAt = 4;      // header: unsigned 16-bit string count
+inline constexpr std::size_t kEncodingAt = 9;   // header: encoding code
 inline constexpr std::uint8_t kSupportedEncoding = 2;
+inline constexpr std::size_t kOffsetAt = 0;  // entry: unsigned 32-bit offset
+inline constexpr std::size_t kLengthAt = 4;  // entry: unsigned 16-bit length
 
 struct res_head {
   std::uint8_t bytes[kRecordSize] = {};
 
-  std::uint16_t count() const { return static_cast<std::uint16_t>(bytes[4] | (bytes[5] << 8)); }
-  std::uint8_t encoding() const { return bytes[9]; }
+  std::uint16_t count() const {
+    return static_cast<std::uint16_t>(bytes[kCountAt] | (bytes[kCountAt + 1] << 8));
+  }
+  std::uint8_t encoding() const { return bytes[kEncodingAt]; }
 };
 
 struct res_entry {
@@ -29,38 +38,13 @@ struct res_entry {
   static res_entry parse(const std::uint8_t* record);
 };
 
-// Random access to the file's bytes, so the tool reads a FILE while tests and fuzzers feed memory.
-class ResInput {
- public:
-  virtual ~ResInput() = default;
-  // Reads up to size bytes at pos into dst and returns how many arrived; fewer at the end of the
-  // data (a position past the end is not an error, just an empty read).
-  virtual std::size_t read_at(std::uint64_t pos, void* dst, std::size_t size) = 0;
-};
+// Reads the whole input into *data, in large blocks; works for pipes too. False on a read error
+// (errno tells why); the end of the data is no error.
+bool read_input(std::FILE* file, std::string* data);
 
-class FileInput final : public ResInput {
- public:
-  // Switches the stream to unbuffered: every read here is large or positioned, so stdio's own
-  // buffer would only add a copy. Call before any other I/O on the stream.
-  explicit FileInput(std::FILE* file);
-  std::size_t read_at(std::uint64_t pos, void* dst, std::size_t size) override;
-
- private:
-  std::FILE* file_;
-};
-
-class MemoryInput final : public ResInput {
- public:
-  explicit MemoryInput(std::string_view data) : data_(data) {}
-  std::size_t read_at(std::uint64_t pos, void* dst, std::size_t size) override;
-
- private:
-  std::string_view data_;
-};
-
-// Reads the header into *head (zeroed first, so missing bytes read as 0). True only when all 16
-// bytes arrived and the encoding is the supported one.
-bool check_res_head(ResInput& in, res_head* head);
+// Copies the header into *head (zeroed first, so missing bytes read as 0). True only when all 16
+// bytes are there and the encoding is the supported one.
+bool check_res_head(std::string_view file, res_head* head);
 
 struct StringRead {
   enum class Status {
@@ -70,36 +54,19 @@ struct StringRead {
   };
   Status status = Status::kOk;
   std::string_view bytes;  // the string, exactly `length` bytes; valid until the next read
-  std::size_t got = 0;     // bytes that actually arrived
+  std::size_t got = 0;     // bytes that were in the file
   std::uint16_t length = 0;
 };
 
-// Reads strings 1..count. The index is read in large pieces and string bytes through a read-ahead
-// window, so a table costs a handful of reads rather than two per string. Results are identical to
-// reading each entry and string on its own.
+// Strings by number, from the file's bytes in memory: entries may point anywhere, in any order.
 class ResReader {
  public:
-  ResReader(ResInput& in, std::uint16_t count);
+  explicit ResReader(std::string_view file) : file_(file) {}
   StringRead read(unsigned n);
 
  private:
-  bool load_entry(unsigned n, res_entry* entry);
-  std::size_t fetch(std::uint64_t offset, std::size_t length, const std::uint8_t** data);
-
-  ResInput& in_;
-  std::uint16_t count_;
-  std::vector<std::uint8_t> index_;  // entries first_ .. first_ + index_.size() / 16 - 1
-  unsigned index_first_ = 0;
-  bool index_at_end_ = false;               // the last index read came up short
-  std::unique_ptr<std::uint8_t[]> window_;  // not zero-filled: only what a read fills is touched
-  std::uint64_t window_pos_ = 0;
-  std::size_t window_len_ = 0;
-  bool window_at_end_ = false;  // the last fill came up short: the data ends with the window
-  std::string padded_;          // a short string with its missing bytes as 0
+  std::string_view file_;
+  std::string padded_;  // a short string with its missing bytes as 0
 };
-
-// Renders string n as initializer text ("0x48, 0x69"). Returns 0 when entry n was read, -1 when it
-// is missing (text is then left as it was). *read, when given, receives the reader's result.
-int res_string_to_hex(ResInput& in, unsigned n, std::string* text, StringRead* read = nullptr);
 
 }  // namespace strtab2c

@@ -18,10 +18,14 @@ constexpr char kCountOpen[] = "const uint32_t RES_STRING_";  // STEM _CNT = N; \
 constexpr char kDeclTable[] = "extern const uint8_t* RES_STRING_";
 constexpr char kDeclCount[] = "extern const uint32_t RES_STRING_";
 
-// One item per byte value, "0x%x, " padded to 8 bytes so the hot loop copies a fixed width and
-// advances by the real length.
+// One item per byte value, "0x%x, " padded to kItemWidth bytes so the hot loop copies a fixed
+// width and advances by the real length.
+constexpr std::size_t kItemWidth = 8;
+constexpr std::size_t kItemMax = 6;  // "0xff, "
+constexpr std::size_t kSeparator = 2;
+
 struct HexItems {
-  std::array<std::array<char, 8>, 256> text{};
+  std::array<std::array<char, kItemWidth>, 256> text{};
   std::array<unsigned char, 256> size{};
   HexItems() {
     const char* digits = "0123456789abcdef";
@@ -44,14 +48,11 @@ const HexItems& hex_items() {
   return items;
 }
 
-constexpr std::size_t kItemMax = 6;  // "0xff, "
-constexpr std::size_t kSeparator = 2;
-
 // Renders all bytes with a trailing ", " each into out, which has room for size * 6 + 2 bytes.
 char* render_items(const unsigned char* bytes, std::size_t size, char* out) {
   const HexItems& items = hex_items();
   for (std::size_t i = 0; i < size; ++i) {
-    std::memcpy(out, items.text[bytes[i]].data(), 8);
+    std::memcpy(out, items.text[bytes[i]].data(), kItemWidth);
     out += items.size[bytes[i]];
   }
   return out;
@@ -65,28 +66,12 @@ bool FileSink::write(const char* data, std::size_t size) {
   return std::fwrite(data, 1, size, file_) == size;
 }
 
-void append_hex(std::string_view bytes, std::string* text) {
-  if (bytes.empty()) return;
-  const std::size_t start = text->size();
-  text->resize(start + bytes.size() * kItemMax + kSeparator);
-  char* end = render_items(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                           &(*text)[start]);
-  text->resize(static_cast<std::size_t>(end - text->data()) - kSeparator);
-}
-
 std::size_t hex_length(std::string_view bytes) {
   if (bytes.empty()) return 0;
   const HexItems& items = hex_items();
   std::size_t total = 0;
   for (unsigned char b : bytes) total += items.size[b];
   return total - kSeparator;
-}
-
-std::string upper_stem(std::string stem) {
-  for (char& c : stem) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
-  return stem;
 }
 
 std::string declarations(const std::string& upper_stem) {
@@ -104,11 +89,6 @@ SourceWriter::SourceWriter(OutputSink& sink, std::size_t buffer_size)
 bool SourceWriter::flush() {
   if (ok_ && used_ > 0) ok_ = sink_.write(buffer_.get(), used_);
   used_ = 0;
-  return ok_;
-}
-
-bool SourceWriter::reserve(std::size_t size) {
-  if (capacity_ - used_ < size) flush();
   return ok_;
 }
 
@@ -140,9 +120,10 @@ bool SourceWriter::array(unsigned n, std::string_view bytes) {
   std::size_t left = bytes.size();
   while (ok_ && left > 0) {
     // Render as many items as fit; the last one goes with the closing so its ", " can be cut.
-    if (capacity_ - used_ < kItemMax + 8) flush();
+    // kItemWidth: the last item's copy may write that far past its text.
+    if (capacity_ - used_ < kItemMax + kItemWidth) flush();
     if (!ok_) break;
-    const std::size_t fit = (capacity_ - used_ - 8) / kItemMax;
+    const std::size_t fit = (capacity_ - used_ - kItemWidth) / kItemMax;
     const std::size_t take = std::min(left, fit);
     char* end = render_items(data, take, buffer_.get() + used_);
     used_ = static_cast<std::size_t>(end - buffer_.get());

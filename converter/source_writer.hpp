@@ -44,13 +44,9 @@ class StringSink final : public OutputSink {
   std::string text;
 };
 
-// The bytes of one string as initializer items: "0x%x" each, joined by ", ".
-void append_hex(std::string_view bytes, std::string* text);
-// Length in characters of what append_hex produces, without producing it.
+// Length in characters of one string's initializer items ("0x%x" each, joined by ", "),
+// without rendering them.
 std::size_t hex_length(std::string_view bytes);
-
-// The stem as used in identifiers: 'a'..'z' become upper case, every other byte stays.
-std::string upper_stem(std::string stem);
 
 // The lines appended to the include file (a line feed, then two declarations).
 std::string declarations(const std::string& upper_stem);
@@ -71,8 +67,6 @@ class SourceWriter {
   bool ok() const { return ok_; }
 
  private:
-  // Makes room for at least size bytes, flushing if needed.
-  bool reserve(std::size_t size);
   bool append(std::string_view text) {
     if (capacity_ - used_ >= text.size()) {  // the common case: short pieces that fit
       std::memcpy(buffer_.get() + used_, text.data(), text.size());
