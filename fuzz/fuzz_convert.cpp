@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "convert.hpp"
+#include "res_file.hpp"
 
 namespace {
 
@@ -51,20 +52,20 @@ class CountingDiagnostics final : public Diagnostics {
   unsigned strings = 0;
 };
 
-std::uint32_t le(std::string_view d, std::size_t at, int bytes) {
+std::uint32_t le(std::string_view d, std::size_t at, std::size_t bytes) {
   std::uint32_t v = 0;
-  for (int i = 0; i < bytes; ++i)
+  for (std::size_t i = 0; i < bytes; ++i)
     v |= static_cast<std::uint32_t>(static_cast<unsigned char>(d[at + i])) << (8 * i);
   return v;
 }
 
 // String n as the file defines it, independently of the reader: missing bytes are 0.
 std::string expected_string(std::string_view d, unsigned n, bool* missing) {
-  const std::size_t slot = 16 * std::size_t{n};
-  *missing = slot + 16 > d.size();
+  const std::size_t slot = kRecordSize * n;
+  *missing = slot + kRecordSize > d.size();
   if (*missing) return "";
-  const std::uint64_t offset = le(d, slot, 4);
-  const std::size_t length = le(d, slot + 4, 2);
+  const std::uint64_t offset = le(d, slot + kOffsetAt, 4);
+  const std::size_t length = le(d, slot + kLengthAt, 2);
   std::string s(length, '\0');
   for (std::size_t i = 0; i < length && offset + i < d.size(); ++i) s[i] = d[offset + i];
   return s;
@@ -103,16 +104,15 @@ std::string parse_items(std::string_view* text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view file(reinterpret_cast<const char*>(data), size);
-  MemoryInput in(file);
   res_head head;
-  if (!check_res_head(in, &head)) {
-    check(size < 16 || head.encoding() != 2, "header refused");
+  if (!check_res_head(file, &head)) {
+    check(size < kRecordSize || head.encoding() != kSupportedEncoding, "header refused");
     return 0;
   }
   const unsigned count = head.count();
   BudgetSink sink;
   CountingDiagnostics diag;
-  const bool ok = write_source(in, head.count(), "fuzz", sink, diag, 4096);
+  const bool ok = write_source(file, head.count(), "FUZZ", sink, diag, 4096);
   check(ok == !sink.failed, "result matches the sink");
   if (!ok) return 0;
   check(diag.strings == count, "one text len per string");

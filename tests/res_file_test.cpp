@@ -1,9 +1,10 @@
 #include "res_file.hpp"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "platform.hpp"
@@ -39,19 +40,16 @@ TEST(ResHead, AcceptsOnlyWholeHeadersOfEncodingTwo) {
       {"valid with more data", header(7) + "xyz", true, 2},
   };
   for (const auto& c : cases) {
-    MemoryInput in(c.bytes);
     res_head head;
-    EXPECT_EQ(check_res_head(in, &head), c.ok) << c.name;
+    EXPECT_EQ(check_res_head(c.bytes, &head), c.ok) << c.name;
     EXPECT_EQ(head.encoding(), c.encoding) << c.name;
   }
 }
 
 TEST(ResHead, CountIsLittleEndianUnsigned) {
   for (unsigned count : {0u, 1u, 258u, 65535u}) {
-    std::string bytes = header(static_cast<std::uint16_t>(count));
-    MemoryInput in(bytes);
     res_head head;
-    ASSERT_TRUE(check_res_head(in, &head));
+    ASSERT_TRUE(check_res_head(header(static_cast<std::uint16_t>(count)), &head));
     EXPECT_EQ(head.count(), count);
   }
 }
@@ -88,9 +86,7 @@ TEST(ResReader, EdgeCases) {
        std::string("\x00\x80\xff", 3), 3},
   };
   for (const auto& c : cases) {
-    MemoryInput in(c.file);
-    ResReader reader(in, static_cast<std::uint16_t>(c.n));
-    for (unsigned n = 1; n < c.n; ++n) reader.read(n);
+    ResReader reader(c.file);
     const StringRead r = reader.read(c.n);
     EXPECT_EQ(r.status, c.status) << c.name;
     EXPECT_EQ(std::string(r.bytes), c.bytes) << c.name;
@@ -98,26 +94,16 @@ TEST(ResReader, EdgeCases) {
   }
 }
 
-TEST(ResStringToHex, RendersOrLeavesTextAlone) {
-  const std::string file = table({std::string("Hello\0", 6)});
-  MemoryInput in(file);
-  std::string text = "untouched";
-  EXPECT_EQ(res_string_to_hex(in, 2, &text), -1);
-  EXPECT_EQ(text, "untouched");
-  EXPECT_EQ(res_string_to_hex(in, 1, &text), 0);
-  EXPECT_EQ(text, "0x48, 0x65, 0x6c, 0x6c, 0x6f, 0x0");
-}
-
-// The read-ahead must give exactly what reading each entry and string on its own gives, whatever
-// the layout: strings out of order, straddling window edges, past the end, sharing bytes.
-TEST(ResReader, MatchesDirectReadsOnScatteredLayouts) {
+// Whatever the layout (strings out of order, past the end, sharing bytes, the index cut short),
+// each string is exactly the bytes its entry names, the missing ones as 0.
+TEST(ResReader, MatchesTheEntriesOnScatteredLayouts) {
   std::mt19937 rng(7);
   for (int round = 0; round < 4; ++round) {
     const unsigned count = 300;
     std::string file = header(count);
     std::string data(3 << 20, '\0');
     for (auto& c : data) c = static_cast<char>(rng());
-    const std::uint64_t data_start = 16 * (count + 1);
+    const std::uint64_t data_start = kRecordSize * (count + 1);
     for (unsigned n = 1; n <= count; ++n) {
       const std::uint16_t length = static_cast<std::uint16_t>(rng() % (round == 3 ? 65536 : 40000));
       std::uint32_t offset;
@@ -137,14 +123,13 @@ TEST(ResReader, MatchesDirectReadsOnScatteredLayouts) {
       file += entry(offset, length);
     }
     file += data;
-    if (round == 2) file.resize(16 * 200 + 5);  // index itself cut short
+    if (round == 2) file.resize(kRecordSize * 200 + 5);  // index itself cut short
 
-    MemoryInput in(file);
-    ResReader reader(in, count);
+    ResReader reader(file);
     for (unsigned n = 1; n <= count; ++n) {
       const StringRead r = reader.read(n);
-      const std::uint64_t slot = 16ull * n;
-      if (slot + 16 > file.size()) {
+      const std::uint64_t slot = kRecordSize * n;
+      if (slot + kRecordSize > file.size()) {
         EXPECT_EQ(r.status, Status::kMissingEntry) << n;
         continue;
       }
@@ -160,29 +145,30 @@ TEST(ResReader, MatchesDirectReadsOnScatteredLayouts) {
   }
 }
 
-// Offsets of 2 GiB and more are positions, not negative numbers (sparse file, little disk used).
-TEST(FileInputTest, ReadsBeyondTwoGiB) {
-  char name[] = "/tmp/strtab2c_big_XXXXXX";
-  std::FILE* f = fdopen(mkstemp(name), "w+b");
-  ASSERT_NE(f, nullptr);
-  const std::uint32_t far = 0x80000010u;
-  const std::string head = header(2) + entry(far, 3) + entry(0xfffffff0u, 2);
-  std::fwrite(head.data(), 1, head.size(), f);
-  ASSERT_TRUE(seek_file(f, far));
-  std::fwrite("abc", 1, 3, f);
-  std::fflush(f);
-  {
-    FileInput in(f);
-    ResReader reader(in, 2);
-    const StringRead one = reader.read(1);
-    EXPECT_EQ(one.status, Status::kOk);
-    EXPECT_EQ(std::string(one.bytes), "abc");
-    const StringRead two = reader.read(2);
-    EXPECT_EQ(two.status, Status::kShortString);
-    EXPECT_EQ(two.got, 0u);
+// Offsets of 2 GiB and more are positions, not negative numbers.
+TEST(ResReader, OffsetsFromTwoGiBUpAreUnsigned) {
+  const std::string file = header(2) + entry(0x80000010u, 3) + entry(0xfffffff0u, 2);
+  ResReader reader(file);
+  for (unsigned n : {1u, 2u}) {
+    const StringRead r = reader.read(n);
+    EXPECT_EQ(r.status, Status::kShortString);
+    EXPECT_EQ(r.got, 0u);
+    EXPECT_EQ(r.bytes, std::string(r.length, '\0'));
   }
-  std::fclose(f);
-  std::remove(name);
+}
+
+// The input is read whole in large blocks, with one allocation when the size is known.
+TEST(ReadInput, ReadsTheWholeFile) {
+  const std::string name = (std::filesystem::temp_directory_path() / "strtab2c_read.bin").string();
+  std::string bytes(3 << 20, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 / 7);
+  std::ofstream(name, std::ios::binary) << bytes;
+  std::string data = "old";
+  File in = File::open(name, "rb");
+  ASSERT_TRUE(read_input(in.get(), &data));
+  in.close();
+  std::remove(name.c_str());
+  EXPECT_TRUE(data == bytes);
 }
 
 }  // namespace

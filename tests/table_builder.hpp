@@ -1,43 +1,62 @@
-// Builds string resource files in memory, and renders the expected generated text independently
-// of the tool (plain snprintf with the documented formats), as the tests' oracle.
+// Builds string resource files in memory for the tests, the fuzz corpus and the benchmark, and
+// renders the expected generated text independently of the tool (plain snprintf), as the tests'
+// oracle.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <numeric>
 #include <string>
 #include <vector>
 
+#include "res_file.hpp"
+
 namespace testing_support {
 
-inline std::string le(std::uint64_t value, int bytes) {
+inline std::string le(std::uint64_t value, std::size_t bytes) {
   std::string out;
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+  for (std::size_t i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
   return out;
 }
 
 inline std::string header(std::uint16_t count, std::uint8_t encoding = 2) {
-  std::string h(16, '\0');
-  h.replace(4, 2, le(count, 2));
-  h[9] = static_cast<char>(encoding);
+  std::string h(strtab2c::kRecordSize, '\0');
+  h.replace(strtab2c::kCountAt, 2, le(count, 2));
+  h[strtab2c::kEncodingAt] = static_cast<char>(encoding);
   return h;
 }
 
 inline std::string entry(std::uint32_t offset, std::uint16_t length) {
-  std::string e(16, '\0');
-  e.replace(0, 4, le(offset, 4));
-  e.replace(4, 2, le(length, 2));
+  std::string e(strtab2c::kRecordSize, '\0');
+  e.replace(strtab2c::kOffsetAt, 4, le(offset, 4));
+  e.replace(strtab2c::kLengthAt, 2, le(length, 2));
   return e;
 }
 
-// Header, index, then the strings front to back.
-inline std::string table(const std::vector<std::string>& strings, std::uint8_t encoding = 2) {
-  std::string out = header(static_cast<std::uint16_t>(strings.size()), encoding);
-  std::uint64_t offset = 16 * (strings.size() + 1);
-  for (const auto& s : strings) {
-    out += entry(static_cast<std::uint32_t>(offset), static_cast<std::uint16_t>(s.size()));
-    offset += s.size();
+// Header and index, then the pool's strings stored once each, front to back; entry n points at
+// pool[refs[n - 1]]. Any order and any sharing of strings can be built this way.
+inline std::string pooled_table(const std::vector<std::string>& pool,
+                                const std::vector<std::size_t>& refs) {
+  std::vector<std::uint64_t> at(pool.size());
+  std::uint64_t offset = strtab2c::kRecordSize * (refs.size() + 1);
+  for (std::size_t i = 0; i < pool.size(); ++i) {
+    at[i] = offset;
+    offset += pool[i].size();
   }
-  for (const auto& s : strings) out += s;
+  std::string out = header(static_cast<std::uint16_t>(refs.size()));
+  for (std::size_t r : refs) {
+    out += entry(static_cast<std::uint32_t>(at[r]), static_cast<std::uint16_t>(pool[r].size()));
+  }
+  for (const auto& s : pool) out += s;
+  return out;
+}
+
+// Strings 1..N stored in order.
+inline std::string table(const std::vector<std::string>& strings, std::uint8_t encoding = 2) {
+  std::vector<std::size_t> refs(strings.size());
+  std::iota(refs.begin(), refs.end(), std::size_t{0});
+  std::string out = pooled_table(strings, refs);
+  out[strtab2c::kEncodingAt] = static_cast<char>(encoding);
   return out;
 }
 

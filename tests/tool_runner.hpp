@@ -1,28 +1,58 @@
-// Runs the built tool as a separate process in a scratch directory, natively or as the Windows
-// .exe under wine, with its output captured through files (wine's helpers keep pipes open).
+// Runs the built tool as a separate process in a scratch directory, with its output captured
+// through files, on POSIX and on Windows alike.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
+#ifdef _WIN32
+inline constexpr bool kWindows = true;
+inline constexpr char kEol[] = "\r\n";  // the tool's stdout and include file are in text mode
+#else
+inline constexpr bool kWindows = false;
+inline constexpr char kEol[] = "\n";
+#endif
+
 struct RunResult {
-  int status = -1;                 // exit status as the shell sees it (-1 shows as 255)
+  int status = -1;                 // exit status as a shell sees it (-1 shows as 255)
   std::string out;                 // stdout, line ends as the tool wrote them
   std::string err;                 // stderr
   std::vector<std::string> lines;  // stdout split into lines, line ends removed
 };
 
 struct RunOptions {
-  long long file_size_limit = -1;  // RLIMIT_FSIZE in bytes, with SIGXFSZ ignored
+  long long file_size_limit = -1;  // POSIX: RLIMIT_FSIZE in bytes
+  bool close_stdout = false;       // POSIX: start with descriptor 1 closed
+  std::string stdout_path;         // stdout to this file (say /dev/full) instead of a capture
+  std::string kill_when_prefix;    // kill the tool once a file whose name starts so ...
+  std::uint64_t kill_at_size = 0;  // ... holds at least this many bytes
 };
 
-// True when the suite drives the Windows build (STRTAB2C_WINDOWS_EXE is set).
-bool windows_tool();
-// Line end the tool's stdout and include file use on the platform under test.
-const char* platform_eol();
+class Scratch;
 
+// A started run of the tool; wait() collects it.
+class Process {
+ public:
+  Process(const Scratch& scratch, const std::vector<std::string>& args, const RunOptions& options);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  RunResult wait();
+
+ private:
+  bool kill_due() const;  // the kill_when_prefix condition holds
+  struct Impl;
+  const Scratch& scratch_;
+  RunOptions options_;
+  std::string out_file_, err_file_;
+  std::unique_ptr<Impl> impl_;
+};
+
+// A fresh directory, removed with everything in it at the end.
 class Scratch {
  public:
   Scratch();
@@ -31,12 +61,26 @@ class Scratch {
   std::string path(const std::string& rel) const { return dir_ + "/" + rel; }
   void write(const std::string& rel, const std::string& bytes) const;
   std::string read(const std::string& rel) const;
-  bool exists(const std::string& rel) const;
+  bool exists(const std::string& rel) const;  // a dangling link exists too
   void mkdir(const std::string& rel) const;
-  RunResult run(const std::vector<std::string>& args, const RunOptions& options = {}) const;
+  std::vector<std::string> list(const std::string& rel = ".") const;  // names, sorted
+  RunResult run(const std::vector<std::string>& args, const RunOptions& options = {}) const {
+    return Process(*this, args, options).wait();
+  }
 
  private:
   std::string dir_;
 };
+
+// POSIX root, whom permissions do not bind.
+bool running_as_root();
+// Keeps a file from being replaced: another handle without sharing on Windows, the immutable
+// attribute on Linux (root). False when the platform or file system cannot.
+bool hold_file(const std::string& path);
+void release_file(const std::string& path);
+// The path of the tool under test.
+std::string tool_path();
+// Splits captured stdout into lines at kEol; a last line without one is marked.
+std::vector<std::string> split_lines(const std::string& out);
 
 }  // namespace testing_support

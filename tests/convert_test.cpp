@@ -1,0 +1,102 @@
+#include "convert.hpp"
+
+#include <gtest/gtest.h>
+
+#include "table_builder.hpp"
+
+using namespace strtab2c;
+using namespace testing_support;
+
+namespace {
+
+class RecordingDiagnostics final : public Diagnostics {
+ public:
+  void missing_entry(unsigned n) override { lines.push_back("missing " + std::to_string(n)); }
+  void unfit_length(std::size_t got, unsigned length) override {
+    lines.push_back("unfit " + std::to_string(got) + " " + std::to_string(length));
+  }
+  void text_len(std::size_t length) override { lines.push_back("len " + std::to_string(length)); }
+  std::vector<std::string> lines;
+};
+
+TEST(WriteSource, TwoStringsOneOfThemEmpty) {
+  const std::string file = table({"Hi", ""});
+  StringSink out;
+  RecordingDiagnostics diag;
+  ASSERT_TRUE(write_source(file, 2, "STRINGS_EN_BIN", out, diag));
+  EXPECT_EQ(out.text,
+            "#include <res_manager_api.h> \n\n"
+            "static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
+            "static const uint8_t STR_2[] = {}; \n\n"
+            "const uint8_t* RES_STRING_STRINGS_EN_BIN[2] = {STR_1, STR_2}; \n"
+            "const uint32_t RES_STRING_STRINGS_EN_BIN_CNT = 2; \n");
+  EXPECT_EQ(diag.lines, (std::vector<std::string>{"len 10", "len 0"}));
+}
+
+TEST(WriteSource, EmptyTable) {
+  const std::string file = header(0);
+  StringSink out;
+  RecordingDiagnostics diag;
+  ASSERT_TRUE(write_source(file, 0, "E", out, diag));
+  EXPECT_EQ(out.text,
+            "#include <res_manager_api.h> \n\n"
+            "const uint8_t* RES_STRING_E[0] = {}; \n"
+            "const uint32_t RES_STRING_E_CNT = 0; \n");
+  EXPECT_TRUE(diag.lines.empty());
+}
+
+// Output must not depend on where the buffer happens to be flushed.
+TEST(WriteSource, SameBytesForEveryBufferSize) {
+  std::vector<std::string> strings;
+  for (int n = 0; n < 40; ++n)
+    strings.push_back(std::string(n * 37 % 300, static_cast<char>(n * 11)));
+  strings.push_back(std::string(65535, '\x01'));
+  const std::string file = table(strings);
+  const std::string expect = reference_source(std::string(300, 'S'), strings);
+  for (std::size_t size : {1, 64, 65, 71, 100, 1000, 4096, 1 << 20}) {
+    StringSink out;
+    RecordingDiagnostics diag;
+    ASSERT_TRUE(write_source(file, static_cast<std::uint16_t>(strings.size()), std::string(300, 'S'),
+                             out, diag, size));
+    ASSERT_EQ(out.text, expect) << "buffer " << size;
+  }
+}
+
+TEST(WriteSource, ReportsReaderFindingsInOrder) {
+  // count 4: string 1 fine, string 2 runs past the end, 3 and 4 have no entry.
+  const std::string file = header(4) + entry(48, 1) + entry(49, 5) + "Zab";
+  StringSink out;
+  RecordingDiagnostics diag;
+  ASSERT_TRUE(write_source(file, 4, "T", out, diag));
+  EXPECT_EQ(diag.lines, (std::vector<std::string>{"len 4", "unfit 2 5", "len 25", "missing 3",
+                                                  "len 0", "missing 4", "len 0"}));
+  EXPECT_EQ(out.text, reference_source("T", {"Z", std::string("ab\0\0\0", 5), "", ""}));
+}
+
+class FailingSink final : public OutputSink {
+ public:
+  explicit FailingSink(std::size_t budget) : budget_(budget) {}
+  bool write(const char*, std::size_t size) override {
+    ++calls;
+    if (size > budget_) return false;
+    budget_ -= size;
+    return true;
+  }
+  int calls = 0;
+
+ private:
+  std::size_t budget_;
+};
+
+TEST(WriteSource, StopsAtTheFirstFailedWrite) {
+  // Claims 65535 strings of 65535 bytes, all pointing at the same few bytes.
+  std::string file = header(65535);
+  for (unsigned n = 1; n <= 65535; ++n) file += entry(0, 65535);
+  FailingSink out(3 << 20);
+  RecordingDiagnostics diag;
+  EXPECT_FALSE(write_source(file, 65535, "BIG", out, diag));
+  EXPECT_EQ(out.calls, 4);  // three full 1 MiB blocks, then the one that failed; nothing after
+  EXPECT_LT(diag.lines.size(), 20u);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+#include "generated_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+using namespace strtab2c;
+namespace fs = std::filesystem;
+
+namespace {
+
+class GeneratedFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("strtab2c_gen_" + std::to_string(process_id()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string path(const char* name) const { return (dir_ / name).string(); }
+  static std::string read(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::size_t entries() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
+  fs::path dir_;
+};
+
+TEST_F(GeneratedFileTest, ReplacesTheFinalNameOnlyOnCommit) {
+  const std::string out = path("t_bin.c");
+  std::ofstream(out) << "previous";
+  {
+    GeneratedFile file;
+    ASSERT_TRUE(file.open(out));
+    std::fputs("new text", file.stream());
+    ASSERT_TRUE(file.close());
+    EXPECT_EQ(read(out), "previous");
+    EXPECT_EQ(entries(), 2u);  // the final name and the temporary file beside it
+    ASSERT_TRUE(file.commit());
+  }
+  EXPECT_EQ(read(out), "new text");
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(GeneratedFileTest, WithoutCommitLeavesOnlyThePreviousFile) {
+  const std::string out = path("t_bin.c");
+  std::ofstream(out) << "previous";
+  {
+    GeneratedFile file;
+    ASSERT_TRUE(file.open(out));
+    std::fputs("half", file.stream());
+  }
+  EXPECT_EQ(read(out), "previous");
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(GeneratedFileTest, CannotBeCreatedWhereNoFileCanStand) {
+  fs::create_directory(dir_ / "a_dir.c");
+  for (const char* name : {"a_dir.c", "missing/t_bin.c"}) {
+    GeneratedFile file;
+    EXPECT_FALSE(file.open(path(name))) << name;
+  }
+  EXPECT_EQ(entries(), 1u);
+}
+
+#ifndef _WIN32
+TEST_F(GeneratedFileTest, ALinkAtTheNameIsReplacedNotFollowed) {
+  const std::string target = path("elsewhere.txt");
+  std::ofstream(target) << "keep";
+  fs::create_symlink(target, path("t_bin.c"));
+  GeneratedFile file;
+  ASSERT_TRUE(file.open(path("t_bin.c")));
+  ASSERT_TRUE(file.close() && file.commit());
+  EXPECT_EQ(read(target), "keep");
+  EXPECT_FALSE(fs::is_symlink(path("t_bin.c")));
+}
+
+TEST_F(GeneratedFileTest, PermissionsOfAPlainCreate) {
+  const mode_t mask = umask(022);
+  {
+    GeneratedFile file;
+    ASSERT_TRUE(file.open(path("t_bin.c")));
+    ASSERT_TRUE(file.close() && file.commit());
+  }
+  umask(mask);
+  struct stat st;
+  ASSERT_EQ(stat(path("t_bin.c").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,53 @@
+#include "naming.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace strtab2c;
+
+namespace {
+
+struct NamingCase {
+  const char* input;
+  const char* include;
+  const char* out_path;
+  const char* vname;
+  const char* upper_stem;
+  std::size_t separator;
+};
+
+TEST(Naming, DerivesOutputPathAndStems) {
+  constexpr std::size_t none = OutputNames::kNoSeparator;
+  const NamingCase cases[] = {
+      {"data/strings_en.bin", "gen/res_strings.h", "gen/strings_en_bin.c", "strings_en_bin",
+       "STRINGS_EN_BIN", 4},
+      {"C:\\res\\menu.str", "C:\\out\\inc\\res_str.h", "C:\\out\\inc/menu_str.c", "menu_str",
+       "MENU_STR", 6},
+      {"strings.en.bin", "gen/res_strings.h", "gen/strings.en_bin.c", "strings.en_bin",
+       "STRINGS.EN_BIN", none},
+      {"menu.str", "res_str.h", "menu_str.c", "menu_str", "MENU_STR", none},
+      {"menu.str", "/res.h", "/menu_str.c", "menu_str", "MENU_STR", none},
+      {"a.bin", "x/y\\z/res.h", "x/y\\z/a_bin.c", "a_bin", "A_BIN", none},
+      {"C:\\res/menu.str", "o\\r.h", "o/menu_str.c", "menu_str", "MENU_STR", 6},
+      {"data/strings", "g.d/res.h", "g.d/strings.c", "strings", "STRINGS", 4},
+      {"d.x/y\\noext", "i.h", "noext.c", "noext", "NOEXT", 5},
+      {"Mixed-9 x.Str", "i.h", "Mixed-9 x_Str.c", "Mixed-9 x_Str", "MIXED-9 X_STR", none},
+      {"\xe4z\x80.b", "i.h", "\xe4z\x80_b.c", "\xe4z\x80_b", "\xe4Z\x80_B", none},
+  };
+  for (const auto& c : cases) {
+    const OutputNames names = derive_output_names(c.input, c.include);
+    EXPECT_EQ(names.out_path, c.out_path) << c.input << " " << c.include;
+    EXPECT_EQ(names.vname, c.vname) << c.input;
+    EXPECT_EQ(names.upper_stem, c.upper_stem) << c.input;
+    EXPECT_EQ(names.name_separator, c.separator) << c.input;
+  }
+  const std::string long_name(5000, 'n');
+  EXPECT_EQ(derive_output_names(std::string(3000, 'd') + "/" + long_name + ".b", "i/h").out_path,
+            "i/" + long_name + "_b.c");
+}
+
+TEST(Naming, ControlCharactersAreTold) {
+  EXPECT_FALSE(has_control_character("a-b.c d\x80\xff~"));
+  for (const char* bad : {"a\nb", "\t", "x\x1f", "x\x7f"}) EXPECT_TRUE(has_control_character(bad));
+}
+
+}  // namespace
