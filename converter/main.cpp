@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "convert.hpp"
 #include "generated_file.hpp"
@@ -107,17 +108,18 @@ int main(int argc, char** argv) {
   prepare_process();
   // One "text len" line per string: keep stdout block-buffered, whatever it is connected to.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+  const std::vector<std::string> args = utf8_arguments(argc, argv);
+  if (args.size() == 2 && args[1] == "--version") {
     std::printf(msg::kVersion, STRTAB2C_VERSION);
     return stdout_ok() ? 0 : kFailure;
   }
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+  if (args.size() == 2 && args[1] == "--help") {
     std::fputs(msg::kUsage, stdout);
     return stdout_ok() ? 0 : kFailure;
   }
-  if (argc < 3) return fail(msg::kIllegalParams);
-  const std::string input_path = argv[1];
-  const std::string include_path = argv[2];
+  if (args.size() < 3) return fail(msg::kIllegalParams);
+  const std::string& input_path = args[1];
+  const std::string& include_path = args[2];
   const OutputNames names = derive_output_names(input_path, include_path);
   if (has_control_character(names.vname)) {
     return fail(msg::kControlCharacter, printable(input_path).c_str());

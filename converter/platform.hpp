@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace strtab2c {
 
@@ -11,6 +12,9 @@ namespace strtab2c {
 // reopened on the null device (so no file the run opens takes their place), and a file-size
 // limit or a closed pipe fails the write instead of killing the run.
 void prepare_process();
+
+// The command line's arguments in UTF-8, whatever the system's code page (argv itself on POSIX).
+std::vector<std::string> utf8_arguments(int argc, char** argv);
 
 // Opens a file; paths are UTF-8 on every platform.
 std::FILE* open_file(const std::string& path, const char* mode);

@@ -24,6 +24,10 @@ void prepare_process() {
   std::signal(SIGPIPE, SIG_IGN);
 }
 
+std::vector<std::string> utf8_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::FILE* open_file(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);
 }

@@ -2,6 +2,8 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -35,6 +37,13 @@ std::wstring native(const std::string& path) {
   return L"\\\\?\\" + full;
 }
 
+std::string narrow(const wchar_t* wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(n > 0 ? n - 1 : 0), '\0');
+  if (n > 1) WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], n, nullptr, nullptr);
+  return text;
+}
+
 UINT saved_output_cp = 0;
 void restore_console() { SetConsoleOutputCP(saved_output_cp); }
 
@@ -48,6 +57,16 @@ void prepare_process() {
     saved_output_cp = GetConsoleOutputCP();
     if (saved_output_cp != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restore_console);
   }
+}
+
+std::vector<std::string> utf8_arguments(int, char**) {
+  // argv is in the ANSI code page, which may not hold every character of a path.
+  int argc = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; wide && i < argc; ++i) args.push_back(narrow(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 std::FILE* open_file(const std::string& path, const char* mode) {

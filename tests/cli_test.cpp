@@ -211,6 +211,15 @@ TEST(Cli, LongPathsAndNames) {
   EXPECT_EQ(r.status, 0) << r.out;
   std::string stem(200, 'N');
   EXPECT_EQ(s.read(dir + "/" + name + "_bin.c"), reference_source(stem + "_BIN", {"q"}));
+  if (kWindows) return;  // takes paths of any length through the \\?\\ form
+  // Past the system's limit (PATH_MAX, 4096 bytes on Linux) the message says why.
+  std::string too_long;
+  while (too_long.size() < 5000) too_long += std::string(200, 'x') + "/";
+  too_long += "res.h";
+  const RunResult f = s.run({input, too_long});
+  EXPECT_EQ(f.status, kFailed);
+  EXPECT_EQ(f.lines, std::vector<std::string>{"open include " + too_long + " failed"});
+  EXPECT_EQ(f.err, "strtab2c: " + too_long + ": File name too long\n");
 }
 
 struct FailCase {
@@ -381,22 +390,80 @@ TEST_F(WriteFailure, HugeClaimStopsAtTheFirstFailedWrite) {
 
 namespace {
 
-// Drive-letter paths with backslashes, as a Windows build script passes them (Z: is / under wine).
-TEST(CliWindows, DriveLetterPathsGetTheSlashJoiner) {
-  if (!kWindows) GTEST_SKIP() << "Windows paths need the Windows build";
-  Scratch s;
-  s.mkdir("res");
-  s.mkdir("out/inc");
-  s.write("res/menu.str", table({"ok"}));
-  std::string win = "Z:" + s.dir();
-  for (char& c : win)
+// Paths as Windows users write them: drive letters and backslashes, non-ASCII names, more than
+// 260 characters, '..' with mixed separators.
+std::string backslashed(std::string path) {
+  for (char& c : path)
     if (c == '/') c = '\\';
-  const RunResult r = s.run({win + "\\res\\menu.str", win + "\\out\\inc\\res_str.h"});
-  EXPECT_EQ(r.status, 0) << r.out;
-  ASSERT_EQ(r.lines.size(), 9u);
-  EXPECT_EQ(r.lines[6], "outpath " + win + "\\out\\inc/menu_str.c");
-  EXPECT_EQ(s.read("out/inc/menu_str.c"), reference_source("MENU_STR", {"ok"}));
-  EXPECT_EQ(s.read("out/inc/res_str.h"), reference_declarations("MENU_STR", "\r\n"));
+  return path;
+}
+
+TEST(CliWindows, PathsAsWindowsUsersWriteThem) {
+  if (!kWindows) GTEST_SKIP() << "Windows paths need the Windows build";
+  const std::string long_dir = std::string(120, 'd') + "/" + std::string(120, 'e');
+  struct Case {
+    std::string dir;        // under the scratch directory, '/'-separated
+    std::string name;       // the table's file name
+    std::string input_arg;  // relative to the scratch directory unless absolute
+    std::string include_arg;
+    std::string out_path;  // as the tool prints it
+    std::string stem;
+  } cases[] = {
+      {"res", "menu.str", "<abs>\\res\\menu.str", "<abs>\\out\\inc\\res_str.h",
+       "<abs>\\out\\inc/menu_str.c", "MENU_STR"},
+      {"donn\xc3\xa9" "es", "cha\xc3\xae" "nes.bin", "donn\xc3\xa9" "es\\cha\xc3\xae" "nes.bin",
+       "out\\inc\\r\xc3\xa9" "s.h", "out\\inc/cha\xc3\xae" "nes_bin.c", "CHA\xc3\xae" "NES_BIN"},
+      {long_dir, std::string(40, 'n') + ".bin", "<abs>/" + long_dir + "/" + std::string(40, 'n') + ".bin",
+       "<abs>\\" + backslashed(long_dir) + "\\" + std::string(60, 'h') + ".h",
+       "<abs>\\" + backslashed(long_dir) + "/" + std::string(40, 'n') + "_bin.c",
+       std::string(40, 'N') + "_BIN"},
+      {"a/b", "t.bin", "a\\b/../b\\t.bin", "out/inc\\..\\inc/r.h", "out/inc\\..\\inc/t_bin.c",
+       "T_BIN"},
+  };
+  for (auto& c : cases) {
+    Scratch s;
+    const std::string abs = backslashed(s.dir());
+    for (std::string* arg : {&c.input_arg, &c.include_arg, &c.out_path}) {
+      if (arg->rfind("<abs>", 0) == 0) arg->replace(0, 5, abs);
+    }
+    s.mkdir(c.dir);
+    s.mkdir("out/inc");
+    s.write(c.dir + "/" + c.name, table({"ok"}));
+    const RunResult r = s.run({c.input_arg, c.include_arg});
+    EXPECT_EQ(r.status, 0) << r.out;
+    ASSERT_EQ(r.lines.size(), 9u) << r.out;
+    EXPECT_EQ(r.lines[6], "outpath " + c.out_path);
+    std::string include_dir = c.include_arg.rfind(abs, 0) == 0 ? c.include_arg.substr(abs.size() + 1)
+                                                               : c.include_arg;
+    include_dir = on_disk(include_dir.substr(0, include_dir.find_last_of("\\/")));
+    const std::string out_name = c.out_path.substr(c.out_path.rfind('/') + 1);
+    EXPECT_EQ(s.read(include_dir + "/" + out_name), reference_source(c.stem, {"ok"})) << out_name;
+  }
+}
+
+// A header that cannot be written: read-only through its attributes, or held by another handle.
+TEST(CliWindows, AHeaderThatCannotBeWrittenFailsTheRun) {
+  if (!kWindows) GTEST_SKIP() << "Windows file attributes and sharing";
+  for (const bool read_only : {true, false}) {
+    if (read_only && under_wine()) continue;  // wine, run by root here, writes read-only files
+    Scratch s;
+    s.write("t.bin", table({"ab"}));
+    s.write("inc.h", "// before\n");
+    if (read_only) {
+      std::filesystem::permissions(s.path("inc.h"), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::remove);
+    } else {
+      ASSERT_TRUE(hold_file(s.path("inc.h")));
+    }
+    const RunResult r = s.run({"t.bin", "inc.h"});
+    if (!read_only) release_file(s.path("inc.h"));
+    EXPECT_EQ(r.status, kFailed) << read_only;
+    EXPECT_EQ(r.lines, std::vector<std::string>{"open include inc.h failed"}) << read_only;
+    EXPECT_FALSE(s.exists("t_bin.c")) << read_only;
+    std::filesystem::permissions(s.path("inc.h"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    EXPECT_EQ(s.read("inc.h"), "// before\n");
+  }
 }
 
 }  // namespace

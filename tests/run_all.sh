@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the tool and runs the whole test suite: native, then the Windows build under wine.
+# Builds the tool and runs the whole test suite: native, then the Windows build under wine (the
+# windows-cross preset).
 #
 #   bash tests/run_all.sh [--no-install]
 #
@@ -52,15 +53,14 @@ if ! have_windows; then
   fi
 fi
 
-win_args=()
-if have_windows; then
-  cmake -S . -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64.cmake \
-    -DBUILD_TESTING=OFF -DSTRTAB2C_BUILD_BENCH=OFF
-  cmake --build build-mingw -j "$jobs"
-  win_args=(-DSTRTAB2C_WINDOWS_EXE="$PWD/build-mingw/strtab2c.exe")
-  WINEDEBUG=-all $wine wineboot >/dev/null 2>&1 </dev/null || true
-fi
-
-cmake -S . -B build -DSTRTAB2C_REQUIRE_TESTS=ON "${win_args[@]}"
+cmake -S . -B build -DSTRTAB2C_REQUIRE_TESTS=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs"
+
+# The Windows half: the whole suite cross-built with MinGW-w64, every test run under wine.
+if have_windows; then
+  WINEDEBUG=-all $wine wineboot >/dev/null 2>&1 </dev/null || true
+  cmake --preset windows-cross
+  cmake --build --preset windows-cross -j "$jobs"
+  ctest --preset windows-cross --no-tests=error -j "$jobs"
+fi

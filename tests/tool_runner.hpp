@@ -74,6 +74,8 @@ class Scratch {
 
 // POSIX root, whom permissions do not bind.
 bool running_as_root();
+// A Windows build running under wine.
+bool under_wine();
 // Keeps a file from being replaced: another handle without sharing on Windows, the immutable
 // attribute on Linux (root). False when the platform or file system cannot.
 bool hold_file(const std::string& path);

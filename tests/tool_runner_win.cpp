@@ -60,6 +60,9 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 bool running_as_root() { return false; }
+bool under_wine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
 
 namespace {
 std::map<std::string, HANDLE> held;

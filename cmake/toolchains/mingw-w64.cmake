@@ -27,3 +27,5 @@ if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
     endif()
   endforeach()
 endif()
+# Programs run on a bare Windows machine, and under wine: no MinGW runtime DLLs beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")

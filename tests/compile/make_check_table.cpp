@@ -1,0 +1,44 @@
+// make_check_table <dir>: writes <dir>/ui_en.bin, a table with the byte values that can break a
+// rendering (0, 0x80, 0xff, every value, an empty string, a long string), and <dir>/expected.h,
+// which checks the generated arrays against those bytes, written independently of the tool.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "table_builder.hpp"
+
+int main(int argc, char** argv) {
+  if (argc != 2) return 2;
+  const std::string dir = argv[1];
+  std::string all;
+  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  const std::vector<std::string> strings = {std::string("Hello\0", 6), "",
+                                            std::string("\x00\x80\xff", 3), all,
+                                            std::string(3000, 'w')};
+  std::ofstream(dir + "/ui_en.bin", std::ios::binary) << testing_support::table(strings);
+
+  std::string checks = "#define EXPECTED_COUNT " + std::to_string(strings.size()) + "\n";
+  checks += "#define CHECK_STRINGS(bad) do { \\\n";
+  for (std::size_t n = 1; n <= strings.size(); ++n) {
+    const std::string id = "STR_" + std::to_string(n);
+    const std::string& s = strings[n - 1];
+    if (s.empty()) {
+      checks += "  bad |= sizeof " + id + " != 0; \\\n";
+      continue;
+    }
+    std::string literal = "\"";
+    char escape[8];
+    for (unsigned char b : s) {
+      std::snprintf(escape, sizeof escape, "\\%03o", b);
+      literal += escape;
+    }
+    literal += "\"";
+    const std::string len = std::to_string(s.size());
+    checks += "  bad |= sizeof " + id + " != " + len + " || memcmp(" + id + ", " + literal + ", " +
+              len + ") != 0; \\\n";
+  }
+  checks += "} while (0)\n";
+  std::ofstream(dir + "/expected.h", std::ios::binary) << checks;
+  return 0;
+}
