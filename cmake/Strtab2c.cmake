@@ -1,5 +1,5 @@
 # strtab2c_add_tables(<target> [PUBLIC] [STRICT] HEADER <path> TABLES <file>...
-#                     [INSTALL_DESTINATION <dir>])
+#                     [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]])
 #
 # Converts string tables into C sources for <target>. Each table gets a build step of its own: the
 # tool writes its generated .c into the header's directory and its declarations into a fragment
@@ -7,7 +7,8 @@
 # rewrites it only when its bytes change. Changing one table so reconverts and recompiles that
 # table alone. The tool's full output goes to a log beside each generated file; the build shows
 # the reader's findings (entries missing, strings cut short) naming the table, and STRICT makes
-# them fail the build.
+# them fail the build. PORTABLE_C writes empty strings and tables in a form every C and C++
+# compiler takes; it is on by default for MSVC, which takes nothing else.
 #
 # A relative HEADER is taken from the current binary directory, relative TABLES from the current
 # source directory. <target> may be defined in any directory of the project.
@@ -116,11 +117,25 @@ function(_strtab2c_check_stem target table stem)
 endfunction()
 
 function(strtab2c_add_tables target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT" "HEADER;INSTALL_DESTINATION" "TABLES")
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT" "HEADER;INSTALL_DESTINATION;PORTABLE_C"
+                        "TABLES")
+  if("PORTABLE_C" IN_LIST ARG_KEYWORDS_MISSING_VALUES)
+    set(ARG_PORTABLE_C ON)  # the flag alone
+  elseif(NOT DEFINED ARG_PORTABLE_C)
+    set(ARG_PORTABLE_C OFF)
+    if(CMAKE_C_COMPILER_ID STREQUAL "MSVC")
+      set(ARG_PORTABLE_C ON)
+    endif()
+  endif()
+  set(tool_options "")
+  if(ARG_PORTABLE_C)
+    set(tool_options --portable-c)
+  endif()
   if(NOT ARG_HEADER OR NOT ARG_TABLES OR ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "strtab2c_add_tables(${target} [PUBLIC] [STRICT] HEADER <path> "
-                        "TABLES <file>... [INSTALL_DESTINATION <dir>]): HEADER and TABLES are "
-                        "required; unknown arguments: ${ARG_UNPARSED_ARGUMENTS}")
+                        "TABLES <file>... [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]]): "
+                        "HEADER and TABLES are required; unknown arguments: "
+                        "${ARG_UNPARSED_ARGUMENTS}")
   endif()
   if(NOT TARGET ${target})
     message(FATAL_ERROR "strtab2c_add_tables: ${target} is not a target")
@@ -169,7 +184,8 @@ function(strtab2c_add_tables target)
       OUTPUT "${source}" "${fragment}"
       BYPRODUCTS "${header_dir}/${name}.log"
       COMMAND "${CMAKE_COMMAND}" -E make_directory "${header_dir}"
-      COMMAND "${CMAKE_COMMAND}" "-DTOOL=${tool}" "-DTABLE=${table}" "-DSOURCE=${source}"
+      COMMAND "${CMAKE_COMMAND}" "-DTOOL=${tool}" "-DTOOL_OPTIONS=${tool_options}"
+              "-DTABLE=${table}" "-DSOURCE=${source}"
               "-DFRAGMENT=${fragment}" "-DLOG=${header_dir}/${name}.log" "-DSTRICT=${ARG_STRICT}"
               -P "${module_dir}/Strtab2cConvert.cmake"
       DEPENDS "${table}" ${tool_depends} "${module_dir}/Strtab2cConvert.cmake"

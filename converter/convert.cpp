@@ -5,7 +5,7 @@
 namespace strtab2c {
 
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
-                  OutputSink& out, Diagnostics& diag, std::size_t buffer_size) {
+                  OutputSink& out, Diagnostics& diag, bool portable_c, std::size_t buffer_size) {
   SourceWriter writer(out, buffer_size);
   ResReader reader(file);
   writer.preamble();
@@ -13,10 +13,12 @@ bool write_source(std::string_view file, std::uint16_t count, const std::string&
     const StringRead s = reader.read(n);
     if (s.status == StringRead::Status::kMissingEntry) diag.missing_entry(n);
     if (s.status == StringRead::Status::kShortString) diag.unfit_length(s.got, s.length);
-    diag.text_len(hex_length(s.bytes));
-    writer.array(n, s.bytes);
+    // One zero byte: code that reads the strings as zero-terminated still sees "".
+    const std::string_view bytes = portable_c && s.bytes.empty() ? std::string_view("", 1) : s.bytes;
+    diag.text_len(hex_length(bytes));
+    writer.array(n, bytes);
   }
-  writer.table(upper_stem, count);
+  writer.table(upper_stem, count, portable_c);
   return writer.flush();
 }
 

@@ -22,9 +22,10 @@ class Diagnostics {
 };
 
 // Writes the preamble, one array per string, the table and the count, and flushes. False at the
-// first failed write, with nothing more written.
+// first failed write, with nothing more written. portable_c writes what no ISO C or C++ takes
+// (an empty string's empty initializer, an empty table) in a form that every compiler takes.
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
-                  OutputSink& out, Diagnostics& diag,
+                  OutputSink& out, Diagnostics& diag, bool portable_c = false,
                   std::size_t buffer_size = SourceWriter::kDefaultBuffer);
 
 }  // namespace strtab2c

@@ -1,7 +1,7 @@
 // strtab2c: turns a string resource file into a C source file of byte arrays and appends the
 // matching declarations to a shared header.
 //
-//   strtab2c <string resource file> <include file>
+//   strtab2c [--portable-c] <string resource file> <include file>
 //
 // Prints progress and errors on stdout; exits 0 on success, -1 on failure.
 #include <charconv>
@@ -108,18 +108,22 @@ int main(int argc, char** argv) {
   prepare_process();
   // One "text len" line per string: keep stdout block-buffered, whatever it is connected to.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
-  const std::vector<std::string> args = utf8_arguments(argc, argv);
-  if (args.size() == 2 && args[1] == "--version") {
+  std::vector<std::string> args = utf8_arguments(argc, argv);
+  args.erase(args.begin());
+  if (args.size() == 1 && args[0] == "--version") {
     std::printf(msg::kVersion, STRTAB2C_VERSION);
     return stdout_ok() ? 0 : kFailure;
   }
-  if (args.size() == 2 && args[1] == "--help") {
+  if (args.size() == 1 && (args[0] == "--help" || (kNativePaths == PathStyle::kWindows && args[0] == "/?"))) {
     std::fputs(msg::kUsage, stdout);
     return stdout_ok() ? 0 : kFailure;
   }
-  if (args.size() < 3) return fail(msg::kIllegalParams);
-  const std::string& input_path = args[1];
-  const std::string& include_path = args[2];
+  const bool portable_c = !args.empty() && args[0] == "--portable-c";
+  if (portable_c) args.erase(args.begin());
+  // Exactly two paths: a third is most often a path with a blank that lost its quotes.
+  if (args.size() != 2) return fail(msg::kIllegalParams);
+  const std::string& input_path = args[0];
+  const std::string& include_path = args[1];
   const OutputNames names = derive_output_names(input_path, include_path);
   if (has_control_character(names.vname)) {
     return fail(msg::kControlCharacter, printable(input_path).c_str());
@@ -163,7 +167,8 @@ int main(int argc, char** argv) {
 
   FileSink sink(output.stream());
   PrintedDiagnostics diagnostics;
-  if (!write_source(file, head.count(), names.upper_stem, sink, diagnostics) || !output.close()) {
+  if (!write_source(file, head.count(), names.upper_stem, sink, diagnostics, portable_c) ||
+      !output.close()) {
     return fail(msg::kWriteFailed, names.out_path.c_str());
   }
   if (!stdout_ok()) return kFailure;

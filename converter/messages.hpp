@@ -39,12 +39,14 @@ inline constexpr char kUnfitLength[] = "error: unfit string length %d vs %d\n";
 // --version and --help.
 inline constexpr char kVersion[] = "strtab2c %s\n";
 inline constexpr char kUsage[] =
-    "usage: strtab2c <string resource file> <include file>\n"
+    "usage: strtab2c [--portable-c] <string resource file> <include file>\n"
     "\n"
     "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
     "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
     "table and a count. Then appends their extern declarations to the include file.\n"
     "Progress and errors go to standard output; the exit status is 0 on success, -1 on\n"
-    "failure. Options: --help, --version. More in README.md.\n";
+    "failure. --portable-c writes an empty string as one zero byte and an empty table as one\n"
+    "null pointer, which every C and C++ compiler takes. Also: --help, --version. More in\n"
+    "README.md.\n";
 
 }  // namespace strtab2c::msg

@@ -3,22 +3,47 @@
 namespace strtab2c {
 
 namespace {
+
 constexpr char kSeparators[] = "\\/";
 constexpr char kCaseShift = 'a' - 'A';  // 32: ASCII lower to upper case
+
+bool has_drive(const std::string& path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// Where the directory part of a path ends: its last separator, or a drive prefix's colon.
+std::size_t directory_end(const std::string& path, PathStyle style) {
+  const std::size_t at = path.find_last_of(kSeparators);
+  if (at == std::string::npos && style == PathStyle::kWindows && has_drive(path)) return 1;
+  return at;
+}
+
 }  // namespace
 
-OutputNames derive_output_names(const std::string& input_path, const std::string& include_path) {
+OutputNames derive_output_names(const std::string& input_path, const std::string& include_path,
+                                PathStyle style) {
   OutputNames names;
-  names.name_separator = input_path.find_last_of(kSeparators);
+  names.name_separator = directory_end(input_path, style);
   names.vname = names.name_separator == OutputNames::kNoSeparator
                     ? input_path
                     : input_path.substr(names.name_separator + 1);
+  if (style == PathStyle::kWindows) {
+    // Windows opens "strings.bin. " as "strings.bin": name the output after that file.
+    const std::size_t last = names.vname.find_last_not_of(". ");
+    if (last != std::string::npos) names.vname.erase(last + 1);
+  }
   const std::size_t dot = names.vname.rfind('.');
   if (dot != std::string::npos) names.vname[dot] = '_';
   names.upper_stem = upper_stem(names.vname);
 
-  const std::size_t dir_end = include_path.find_last_of(kSeparators);
-  if (dir_end != std::string::npos) names.out_path = include_path.substr(0, dir_end) + "/";
+  const std::size_t dir_end = directory_end(include_path, style);
+  if (dir_end != std::string::npos) {
+    names.out_path = include_path.substr(0, dir_end + 1);
+    const bool drive_only = style == PathStyle::kWindows && dir_end == 1 && has_drive(include_path);
+    const bool verbatim = style == PathStyle::kWindows && include_path.rfind("\\\\?\\", 0) == 0;
+    if (!drive_only) names.out_path.back() = verbatim ? '\\' : '/';
+  }
   names.out_path += names.vname + ".c";
   return names;
 }

@@ -15,9 +15,20 @@ struct OutputNames {
   std::string out_path;                       // include directory + "/" + vname + ".c"
 };
 
+// How paths are read. Both styles take '\\' and '/' as separators. Windows style also takes a
+// drive prefix "X:" for part of the directory, names the file as Windows opens it (without
+// trailing dots and blanks), and joins a \\?\ path with '\\', which is its only separator.
+enum class PathStyle { kPosix, kWindows };
+#ifdef _WIN32
+inline constexpr PathStyle kNativePaths = PathStyle::kWindows;
+#else
+inline constexpr PathStyle kNativePaths = PathStyle::kPosix;
+#endif
+
 // The directory of the include path ends at its last separator of either kind; with none, the
-// file goes to the current directory. The joiner is always '/', which Windows accepts too.
-OutputNames derive_output_names(const std::string& input_path, const std::string& include_path);
+// file goes to the current directory. The joiner is '/', which Windows accepts too.
+OutputNames derive_output_names(const std::string& input_path, const std::string& include_path,
+                                PathStyle style = kNativePaths);
 
 // The stem as used in identifiers: 'a'..'z' become upper case, every other byte stays.
 std::string upper_stem(std::string stem);

@@ -134,12 +134,16 @@ bool SourceWriter::array(unsigned n, std::string_view bytes) {
   return append(kArrayClose);
 }
 
-bool SourceWriter::table(const std::string& upper_stem, unsigned count) {
+bool SourceWriter::table(const std::string& upper_stem, unsigned count, bool portable_c) {
   append(kTableOpen);
   append(upper_stem);
   append("[");
-  put_number(count);
-  append("] = {");
+  if (portable_c && count == 0) {
+    append("1] = {0");
+  } else {
+    put_number(count);
+    append("] = {");
+  }
   for (unsigned n = 1; ok_ && n <= count; ++n) {
     if (n > 1) append(", ");
     append("STR_");

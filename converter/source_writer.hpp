@@ -61,8 +61,9 @@ class SourceWriter {
 
   bool preamble();
   bool array(unsigned n, std::string_view bytes);
-  // The pointer table and the count; stem already upper case.
-  bool table(const std::string& upper_stem, unsigned count);
+  // The pointer table and the count; stem already upper case. portable_c writes an empty table
+  // as one null pointer (the count stays 0): a zero-size array is no ISO C or C++.
+  bool table(const std::string& upper_stem, unsigned count, bool portable_c = false);
   bool flush();
   bool ok() const { return ok_; }
 

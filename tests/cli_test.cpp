@@ -110,12 +110,18 @@ TEST(Cli, PlacesAndNamesTheOutput) {
   }
 }
 
-TEST(Cli, ExtraArgumentsChangeNothing) {
-  Scratch s;
-  s.write("t.bin", table({"ab"}));
-  const RunResult r = s.run({"t.bin", "t.h", "extra", "more"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(s.read("t_bin.c"), reference_source("T_BIN", {"ab"}));
+// A third path is most often a path with a blank that lost its quotes: refused before any open.
+TEST(Cli, ExtraArgumentsAreRefused) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"My", "Strings.bin", "res.h"},
+        std::vector<std::string>{"--portable-c", "My", "Strings.bin", "res.h"}}) {
+    Scratch s;
+    s.write("My", table({"ab"}));
+    const RunResult r = s.run(args);
+    EXPECT_EQ(r.status, kFailed);
+    EXPECT_EQ(r.lines, std::vector<std::string>{"illegal params"});
+    EXPECT_EQ(s.list(), std::vector<std::string>{"My"});
+  }
 }
 
 TEST(Cli, VersionAndHelpAnswerOnStdout) {
@@ -126,9 +132,13 @@ TEST(Cli, VersionAndHelpAnswerOnStdout) {
     std::string first_line;
   } cases[] = {
       {{"--version"}, 0, std::string("strtab2c ") + STRTAB2C_VERSION},
-      {{"--help"}, 0, "usage: strtab2c <string resource file> <include file>"},
+      {{"--help"}, 0, "usage: strtab2c [--portable-c] <string resource file> <include file>"},
+      {{"/?"}, kWindows ? 0 : kFailed,
+       kWindows ? "usage: strtab2c [--portable-c] <string resource file> <include file>"
+                : "illegal params"},
       {{"--bogus"}, kFailed, "illegal params"},
       {{"-h"}, kFailed, "illegal params"},
+      {{"--portable-c", "t.bin"}, kFailed, "illegal params"},
   };
   for (const auto& c : cases) {
     const RunResult r = s.run(c.args);
@@ -439,6 +449,55 @@ TEST(CliWindows, PathsAsWindowsUsersWriteThem) {
     const std::string out_name = c.out_path.substr(c.out_path.rfind('/') + 1);
     EXPECT_EQ(s.read(include_dir + "/" + out_name), reference_source(c.stem, {"ok"})) << out_name;
   }
+}
+
+// Names as Windows reads them: drive-relative paths, trailing dots and blanks, the \\?\ form.
+TEST(CliWindows, NamesAsWindowsReadsThem) {
+  if (!kWindows) GTEST_SKIP() << "Windows paths need the Windows build";
+  struct Case {
+    std::string input, include, out_on_disk, include_on_disk;
+  } cases[] = {
+      {"C:strings.bin", "..\\gen\\res.h", "../gen/strings_bin.c", "../gen/res.h"},
+      {"C:strings.bin", "C:res.h", "strings_bin.c", "res.h"},
+      {"strings.bin.", "res.h", "strings_bin.c", "res.h"},
+      {"strings.bin ", "res.h", "strings_bin.c", "res.h"},
+      {"strings.bin", "\\\\?\\<abs>\\r3\\res.h", "r3/strings_bin.c", "r3/res.h"},
+  };
+  for (auto& c : cases) {
+    Scratch s;
+    s.mkdir("work");
+    s.mkdir("gen");
+    s.mkdir("work/r3");
+    s.write("work/strings.bin", table({"ok"}));
+    const std::size_t at = c.include.find("<abs>");
+    if (at != std::string::npos) c.include.replace(at, 5, backslashed(s.path("work")));
+    const RunResult r = s.run({c.input, c.include}, RunOptions{}, "work");
+    EXPECT_EQ(r.status, 0) << c.input << " " << c.include << "\n" << r.out;
+    EXPECT_EQ(s.read("work/" + c.out_on_disk), reference_source("STRINGS_BIN", {"ok"})) << c.input;
+    EXPECT_EQ(s.read("work/" + c.include_on_disk), reference_declarations("STRINGS_BIN", kEol));
+  }
+}
+
+// The overwrite guard holds past 260 characters, and in another case of the same name.
+TEST(CliWindows, TheGuardHoldsForLongPathsAndOtherCases) {
+  if (!kWindows) GTEST_SKIP() << "case-insensitive names need the Windows build";
+  Scratch s;
+  const std::string dir = std::string(120, 'd') + "/" + std::string(120, 'e');
+  s.mkdir(dir);
+  s.write(dir + "/strings.bin", table({"ok"}));
+  s.write(dir + "/STRINGS_BIN.C", "keep me\n");
+  const std::string abs = backslashed(s.path(dir));
+  const RunResult r = s.run({abs + "\\strings.bin", abs + "\\STRINGS_BIN.C"});
+  EXPECT_EQ(r.status, kFailed);
+  EXPECT_EQ(r.lines.back(), "error: output " + abs + "/strings_bin.c would overwrite " + abs +
+                                "\\STRINGS_BIN.C");
+  EXPECT_EQ(s.read(dir + "/STRINGS_BIN.C"), "keep me\n");
+  // The input named as the include file in another case.
+  const RunResult same = s.run({abs + "\\strings.bin", abs + "\\STRINGS.BIN"});
+  EXPECT_EQ(same.status, kFailed);
+  EXPECT_EQ(same.lines.back(),
+            "error: include " + abs + "\\STRINGS.BIN is the input " + abs + "\\strings.bin");
+  EXPECT_EQ(s.read(dir + "/strings.bin"), table({"ok"}));
 }
 
 // A header that cannot be written: read-only through its attributes, or held by another handle.

@@ -45,6 +45,26 @@ TEST(WriteSource, EmptyTable) {
   EXPECT_TRUE(diag.lines.empty());
 }
 
+// --portable-c changes exactly the two forms that no ISO C or C++ takes.
+TEST(WriteSource, PortableCChangesOnlyEmptyStringsAndEmptyTables) {
+  const std::string two = table({"Hi", ""});
+  const std::string none = header(0);
+  StringSink out;
+  RecordingDiagnostics diag;
+  ASSERT_TRUE(write_source(two, 2, "P", out, diag, true));
+  ASSERT_TRUE(write_source(none, 0, "E", out, diag, true));
+  EXPECT_EQ(out.text,
+            "#include <res_manager_api.h> \n\n"
+            "static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
+            "static const uint8_t STR_2[] = {0x0}; \n\n"
+            "const uint8_t* RES_STRING_P[2] = {STR_1, STR_2}; \n"
+            "const uint32_t RES_STRING_P_CNT = 2; \n"
+            "#include <res_manager_api.h> \n\n"
+            "const uint8_t* RES_STRING_E[1] = {0}; \n"
+            "const uint32_t RES_STRING_E_CNT = 0; \n");
+  EXPECT_EQ(diag.lines, (std::vector<std::string>{"len 10", "len 3"}));
+}
+
 // Output must not depend on where the buffer happens to be flushed.
 TEST(WriteSource, SameBytesForEveryBufferSize) {
   std::vector<std::string> strings;
@@ -57,7 +77,7 @@ TEST(WriteSource, SameBytesForEveryBufferSize) {
     StringSink out;
     RecordingDiagnostics diag;
     ASSERT_TRUE(write_source(file, static_cast<std::uint16_t>(strings.size()), std::string(300, 'S'),
-                             out, diag, size));
+                             out, diag, false, size));
     ASSERT_EQ(out.text, expect) << "buffer " << size;
   }
 }

@@ -34,7 +34,7 @@ TEST(Naming, DerivesOutputPathAndStems) {
       {"\xe4z\x80.b", "i.h", "\xe4z\x80_b.c", "\xe4z\x80_b", "\xe4Z\x80_B", none},
   };
   for (const auto& c : cases) {
-    const OutputNames names = derive_output_names(c.input, c.include);
+    const OutputNames names = derive_output_names(c.input, c.include, PathStyle::kPosix);
     EXPECT_EQ(names.out_path, c.out_path) << c.input << " " << c.include;
     EXPECT_EQ(names.vname, c.vname) << c.input;
     EXPECT_EQ(names.upper_stem, c.upper_stem) << c.input;
@@ -43,6 +43,27 @@ TEST(Naming, DerivesOutputPathAndStems) {
   const std::string long_name(5000, 'n');
   EXPECT_EQ(derive_output_names(std::string(3000, 'd') + "/" + long_name + ".b", "i/h").out_path,
             "i/" + long_name + "_b.c");
+}
+
+// Windows style: a drive prefix is part of the directory, the name is the file Windows opens
+// (no trailing dots or blanks), a \\?\ path is joined with its own separator.
+TEST(Naming, WindowsPathsAsWindowsReadsThem) {
+  const NamingCase cases[] = {
+      {"C:strings.bin", "..\\gen\\res.h", "..\\gen/strings_bin.c", "strings_bin", "STRINGS_BIN", 1},
+      {"C:strings.bin", "C:res.h", "C:strings_bin.c", "strings_bin", "STRINGS_BIN", 1},
+      {"d\\strings.bin.", "C:\\res.h", "C:/strings_bin.c", "strings_bin", "STRINGS_BIN", 1},
+      {"strings.bin ", "g/r.h", "g/strings_bin.c", "strings_bin", "STRINGS_BIN", OutputNames::kNoSeparator},
+      {"\\\\?\\Z:\\t\\s.bin", "\\\\?\\Z:\\r3\\r.h", "\\\\?\\Z:\\r3\\s_bin.c", "s_bin", "S_BIN", 8},
+      {"C:\\res\\menu.str", "C:\\out\\inc\\res_str.h", "C:\\out\\inc/menu_str.c", "menu_str",
+       "MENU_STR", 6},
+  };
+  for (const auto& c : cases) {
+    const OutputNames names = derive_output_names(c.input, c.include, PathStyle::kWindows);
+    EXPECT_EQ(names.out_path, c.out_path) << c.input << " " << c.include;
+    EXPECT_EQ(names.vname, c.vname) << c.input;
+    EXPECT_EQ(names.upper_stem, c.upper_stem) << c.input;
+    EXPECT_EQ(names.name_separator, c.separator) << c.input;
+  }
 }
 
 TEST(Naming, ControlCharactersAreTold) {

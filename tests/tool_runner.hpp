@@ -28,6 +28,7 @@ struct RunOptions {
   long long file_size_limit = -1;  // POSIX: RLIMIT_FSIZE in bytes
   bool close_stdout = false;       // POSIX: start with descriptor 1 closed
   std::string stdout_path;         // stdout to this file (say /dev/full) instead of a capture
+  std::string cwd;                 // a subdirectory of the scratch directory to run in
   std::string kill_when_prefix;    // kill the tool once a file whose name starts so ...
   std::uint64_t kill_at_size = 0;  // ... holds at least this many bytes
 };
@@ -64,8 +65,12 @@ class Scratch {
   bool exists(const std::string& rel) const;  // a dangling link exists too
   void mkdir(const std::string& rel) const;
   std::vector<std::string> list(const std::string& rel = ".") const;  // names, sorted
-  RunResult run(const std::vector<std::string>& args, const RunOptions& options = {}) const {
-    return Process(*this, args, options).wait();
+  // Runs the tool in the scratch directory, or in its subdirectory cwd.
+  RunResult run(const std::vector<std::string>& args, const RunOptions& options = {},
+                const std::string& cwd = "") const {
+    RunOptions o = options;
+    o.cwd = cwd;
+    return Process(*this, args, o).wait();
   }
 
  private:

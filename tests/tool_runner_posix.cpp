@@ -28,6 +28,7 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
   std::vector<std::string> argv = {tool_path()};
   argv.insert(argv.end(), args.begin(), args.end());
   const std::string out_target = options.stdout_path.empty() ? out_file_ : options.stdout_path;
+  const std::string cwd = scratch.dir() + "/" + options.cwd;
   impl_->pid = fork();
   if (impl_->pid != 0) return;
   // The child: nothing here may allocate after fork in a way that can deadlock; all is ready.
@@ -38,7 +39,7 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
   const int err = open(err_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int null = open("/dev/null", O_RDONLY);
   if (out < 0 || err < 0 || null < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-      dup2(null, 0) < 0 || chdir(scratch_.dir().c_str()) != 0) {
+      dup2(null, 0) < 0 || chdir(cwd.c_str()) != 0) {
     _exit(121);
   }
   if (options.close_stdout) close(1);

@@ -109,7 +109,7 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
   si.hStdOutput = out;
   si.hStdError = err;
   if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                      widen(scratch.dir()).c_str(), &si, &impl_->pi)) {
+                      widen(scratch.dir() + "/" + options.cwd).c_str(), &si, &impl_->pi)) {
     impl_->pi.hProcess = nullptr;
   }
   CloseHandle(out);

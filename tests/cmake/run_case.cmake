@@ -80,6 +80,17 @@ elseif(CASE STREQUAL "quiet_and_strict")
     expect("broken.bin: the findings above fail the build \\(STRICT\\)")
   endforeach()
 
+elseif(CASE STREQUAL "portable_c")
+  # An empty string and an empty table under ISO C: only with PORTABLE_C.
+  set(args -DTABLES=tables/a.bin,tables/gaps.bin,tables/none.bin "-DCMAKE_C_FLAGS=-std=c99 -pedantic-errors")
+  configure(${args})
+  build(EXPECT_FAIL)
+  expect("ISO C forbids")
+  configure(${args} -DOPTIONS=PORTABLE_C)
+  build()
+  run(${build}/app)
+  expect("^Hello\\|1 $")
+
 elseif(CASE STREQUAL "remove_table")
   configure(${ok_tables})
   build()

@@ -1,6 +1,7 @@
 // make_check_table <dir>: writes <dir>/ui_en.bin, a table with the byte values that can break a
 // rendering (0, 0x80, 0xff, every value, an empty string, a long string), and <dir>/expected.h,
-// which checks the generated arrays against those bytes, written independently of the tool.
+// which checks the generated arrays against those bytes, written independently of the tool;
+// also pc.bin and pe.bin for the --portable-c forms.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
                                             std::string("\x00\x80\xff", 3), all,
                                             std::string(3000, 'w')};
   std::ofstream(dir + "/ui_en.bin", std::ios::binary) << testing_support::table(strings);
+  // For --portable-c: an empty string among others, and a table without strings.
+  std::ofstream(dir + "/pc.bin", std::ios::binary) << testing_support::table({"ab", ""});
+  std::ofstream(dir + "/pe.bin", std::ios::binary) << testing_support::table({});
 
   std::string checks = "#define EXPECTED_COUNT " + std::to_string(strings.size()) + "\n";
   checks += "#define CHECK_STRINGS(bad) do { \\\n";
