@@ -1,58 +1,53 @@
 #!/usr/bin/env python3
-"""Times strtab2c against writing the same number of bytes and against `xxd -i`.
+"""Times strtab2c against the physical limit, writing the same bytes, and against `xxd -i`.
 
-Generates three tables in a temporary directory (4096 x 16 KiB random bytes, 65535 x 8 bytes,
-and a mid-size 1024 x 1 KiB), then runs, interleaved over several rounds: strtab2c, a write-only
-baseline (`head -c <size of the generated file> /dev/zero > file`, same directory) and `xxd -i`
-on the string bytes. Prints medians, the ratios and strtab2c's peak RSS.
+Makes the tables with the build's strtab2c_bench_table, then for each table runs, interleaved
+over several rounds and with `sync` before each timed command: strtab2c; the write limit, `dd`
+writing as many bytes as strtab2c's output in 1 MiB blocks into the same directory; and, for the
+large tables, `xxd -i` on the string bytes. Prints medians with min and max, each ratio to the
+write limit, the random-order and shared-string ratios to the same table stored in order, the
+overhead per string, and strtab2c's peak memory beyond the input's size.
 
-Usage: bench/run.py [path to strtab2c]   (default: build/strtab2c)
+One round more than counted runs first, unmeasured, to warm the file system's memory.
+
+Usage: bench/run.py [--dir DIR] [--rounds N] [BUILD_DIR]      (BUILD_DIR default: build)
+  --dir  where to work; default /dev/shm, where only CPU and memory count. On a disk the
+         write-back of earlier runs lands in later ones, so disk figures swing from run to run.
 """
+import argparse
 import os
-import random
 import shutil
 import statistics
-import struct
 import subprocess
 import sys
 import tempfile
 import time
 
-ROUNDS = 5
 HERE = os.path.dirname(os.path.abspath(__file__))
-TOOL = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build", "strtab2c"))
+TABLES = [  # label, layout, count, length
+    ("4096 x 16 KiB", "order", 4096, 16384),
+    ("4096 x 16 KiB random", "random", 4096, 16384),
+    ("4096 x 16 KiB shared", "shared", 4096, 16384),
+    ("65535 x 8 B", "order", 65535, 8),
+    ("65535 x 8 B random", "random", 65535, 8),
+    ("65535 x 8 B shared", "shared", 65535, 8),
+]
 
 
-def write_table(path, count, length, rng):
-    with open(path, "wb") as f:
-        head = bytearray(16)
-        head[4:6] = struct.pack("<H", count)
-        head[9] = 2
-        f.write(head)
-        offset = 16 * (count + 1)
-        for _ in range(count):
-            entry = bytearray(16)
-            entry[0:4] = struct.pack("<I", offset)
-            entry[4:6] = struct.pack("<H", length)
-            f.write(entry)
-            offset += length
-        f.write(rng.randbytes(count * length))
-    with open(path + ".raw", "wb") as f:  # the string bytes alone, for xxd
-        with open(path, "rb") as t:
-            t.seek(16 * (count + 1))
-            shutil.copyfileobj(t, f)
-
-
-def timed(cmd, cwd, shell=False):
+def timed(cmd, cwd):
+    """Wall time of one command, its output discarded, after a sync."""
+    subprocess.run(["sync"], check=True)
     start = time.perf_counter()
-    subprocess.run(cmd, cwd=cwd, shell=shell, check=True, stdout=subprocess.DEVNULL)
+    proc = subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL)
     elapsed = time.perf_counter() - start
-    return elapsed
+    if proc.returncode != 0:
+        sys.exit(f"failed ({proc.returncode}): {' '.join(cmd)}")
+    return elapsed, None
 
 
 def peak_rss_kib(cmd, cwd):
-    # GNU time reports the tool's own peak; getrusage from here would also count the memory a
-    # forked Python child has before it execs.
+    """strtab2c's own peak RSS: GNU time execs it from a small process, so the figure is not
+    the memory a forked Python has before it execs."""
     if not os.access("/usr/bin/time", os.X_OK):
         return float("nan")
     out = subprocess.run(["/usr/bin/time", "-f", "%M"] + cmd, cwd=cwd, check=True,
@@ -60,53 +55,87 @@ def peak_rss_kib(cmd, cwd):
     return int(out.stderr.strip().splitlines()[-1])
 
 
+def stats(values):
+    return statistics.median(values), min(values), max(values)
+
+
+def fmt(values):
+    med, lo, hi = stats(values)
+    return f"{med * 1000:8.1f} ms [{lo * 1000:.1f}..{hi * 1000:.1f}]"
+
+
 def main():
-    if not os.access(TOOL, os.X_OK):
-        sys.exit(f"no strtab2c at {TOOL}; build it first (cmake -S . -B build && cmake --build build)")
-    rng = random.Random(1)
-    work = tempfile.mkdtemp(prefix="strtab2c_bench_")
+    ap = argparse.ArgumentParser()
+    ap.add_argument("build", nargs="?", default=os.path.join(HERE, "..", "build"))
+    ap.add_argument("--dir", default="/dev/shm" if os.path.isdir("/dev/shm") else None)
+    ap.add_argument("--rounds", type=int, default=7)
+    args = ap.parse_args()
+    tool = os.path.abspath(os.path.join(args.build, "strtab2c"))
+    maker = os.path.abspath(os.path.join(args.build, "bench", "strtab2c_bench_table"))
+    for path in (tool, maker):
+        if not os.access(path, os.X_OK):
+            sys.exit(f"no {path}; build first (cmake -S . -B build && cmake --build build)")
+    work = tempfile.mkdtemp(prefix="strtab2c_bench_", dir=args.dir)
+    have_xxd = shutil.which("xxd") is not None
+    print(f"strtab2c: {tool}\nscratch: {work}\ncores: {os.cpu_count()}\n"
+          f"rounds: {args.rounds}, interleaved; medians [min..max]\n")
     try:
-        cases = [("4096 x 16 KiB", "big.bin", 4096, 16384),
-                 ("1024 x 1 KiB", "mid.bin", 1024, 1024),
-                 ("65535 x 8 B", "many.bin", 65535, 8)]
-        for _, name, count, length in cases:
-            write_table(os.path.join(work, name), count, length, rng)
-        have_xxd = shutil.which("xxd") is not None
-        print(f"strtab2c: {TOOL}\nscratch: {work}\nrounds: {ROUNDS} (medians)\n")
         results = {}
-        for label, name, count, length in cases:
-            stem = name.replace(".", "_")
-            out_c = os.path.join(work, stem + ".c")
-            tool_cmd = [TOOL, name, "inc.h"]
+        for label, layout, count, length in TABLES:
+            name = f"{layout}_{count}_{length}.bin"
+            subprocess.run([maker, layout, str(count), str(length), name], cwd=work, check=True)
+            in_size = os.path.getsize(os.path.join(work, name))
+            out_c = os.path.join(work, name.replace(".bin", "_bin.c"))
+            tool_cmd = [tool, name, "inc.h"]
             subprocess.run(tool_cmd, cwd=work, check=True, stdout=subprocess.DEVNULL)
-            size = os.path.getsize(out_c)
-            base_cmd = f"head -c {size} /dev/zero > baseline.out"
-            xxd_cmd = f"xxd -i {name}.raw > xxd.out"
-            t_tool, t_base, t_xxd = [], [], []
-            for _ in range(ROUNDS):
-                os.remove(out_c)
-                t_tool.append(timed(tool_cmd, work))
-                if os.path.exists(os.path.join(work, "baseline.out")):
-                    os.remove(os.path.join(work, "baseline.out"))
-                t_base.append(timed(base_cmd, work, shell=True))
-                if have_xxd and count * length >= 1 << 20:
-                    t_xxd.append(timed(xxd_cmd, work, shell=True))
+            out_size = os.path.getsize(out_c)
             rss = peak_rss_kib(tool_cmd, work)
-            tool, base = statistics.median(t_tool), statistics.median(t_base)
-            line = (f"{label:14} output {size / 1e6:8.1f} MB  strtab2c {tool:7.3f} s  "
-                    f"write-only {base:7.3f} s  ratio {tool / base:5.2f}x  "
-                    f"{size / tool / 1e6:7.0f} MB/s  {tool / size * 1e9:5.2f} ns/byte  "
-                    f"peak RSS {rss / 1024:5.1f} MiB")
+            os.remove(out_c)
+            write_cmd = ["dd", "if=/dev/zero", "of=limit.out", "bs=1M", f"count={out_size}",
+                         "iflag=count_bytes", "status=none"]
+            xxd = have_xxd and layout == "order" and length > 1024
+            if xxd:
+                with open(os.path.join(work, name), "rb") as f, \
+                        open(os.path.join(work, "raw.bin"), "wb") as raw:
+                    f.seek(16 * (count + 1))
+                    shutil.copyfileobj(f, raw)
+            t_tool, t_write, t_xxd = [], [], []
+            # One round more than counted: the first one warms the file system's memory, which
+            # a fresh tmpfs or a new file otherwise charges to whichever command comes first.
+            for round_ in range(args.rounds + 1):
+                if round_ == 1:
+                    t_tool, t_write, t_xxd = [], [], []
+                # Each command's output goes before the next starts: each finds the same memory.
+                t_tool.append(timed(tool_cmd, work)[0])
+                os.remove(out_c)
+                os.remove(os.path.join(work, "inc.h"))
+                t_write.append(timed(write_cmd, work)[0])
+                os.remove(os.path.join(work, "limit.out"))
+                if xxd:
+                    t_xxd.append(timed(["sh", "-c", "xxd -i raw.bin > xxd.out"], work)[0])
+                    os.remove(os.path.join(work, "xxd.out"))
+            tool_med = stats(t_tool)[0]
+            write_med = stats(t_write)[0]
+            results[(count, length, layout)] = (tool_med, write_med)
+            line = (f"{label:22} out {out_size / 1e6:7.1f} MB  strtab2c {fmt(t_tool)}  "
+                    f"write {fmt(t_write)}  ratio {tool_med / write_med:4.2f}x  "
+                    f"peak {rss / 1024 - in_size / 2**20:5.1f} MiB beyond the input")
             if t_xxd:
-                xxd = statistics.median(t_xxd)
-                line += f"  xxd -i {xxd:7.3f} s ({xxd / tool:4.1f}x slower)"
+                line += f"  xxd -i {stats(t_xxd)[0] * 1000:.0f} ms ({stats(t_xxd)[0] / tool_med:.0f}x)"
             print(line, flush=True)
-            results[name] = tool / size
-        print(f"\nper-byte cost, 65535 x 8 B vs 4096 x 16 KiB: "
-              f"{results['many.bin'] / results['big.bin']:.2f}x")
-        print(f"per-byte cost, 65535 x 8 B vs 1024 x 1 KiB (same output size, so the same "
-              f"fixed cost of starting and creating files): "
-              f"{results['many.bin'] / results['mid.bin']:.2f}x")
+            for leftover in ("raw.bin", name):
+                path = os.path.join(work, leftover)
+                if os.path.exists(path):
+                    os.remove(path)
+        print()
+        for count, length in ((4096, 16384), (65535, 8)):
+            base = results[(count, length, "order")][0]
+            for layout in ("random", "shared"):
+                print(f"{count} x {length} B {layout:6} / in order: "
+                      f"{results[(count, length, layout)][0] / base:.2f}x")
+        tool_med, write_med = results[(65535, 8, "order")]
+        print(f"overhead per string (65535 x 8 B, beyond the write): "
+              f"{(tool_med - write_med) / 65535 * 1e9:.0f} ns")
     finally:
         shutil.rmtree(work)
 

@@ -3,9 +3,64 @@
 namespace strtab2c {
 
 GeneratedFile::~GeneratedFile() {
-  file_.close();
+  close();
   if (!temp_path_.empty() && !committed_) remove_file(temp_path_);
 }
+
+bool GeneratedFile::write(const char* data, std::size_t size) {
+  return std::fwrite(data, 1, size, file_.get()) == size;
+}
+
+bool GeneratedFile::close() {
+#ifndef STRTAB2C_NO_THREADS
+  stop_writer();
+#endif
+  return file_.close();
+}
+
+#ifndef STRTAB2C_NO_THREADS
+void GeneratedFile::start(const char* data, std::size_t size) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!writer_.joinable()) {
+    writer_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      for (;;) {
+        changed_.wait(lock, [this] { return block_ || stopping_; });
+        if (!block_) return;
+        const char* data = block_;
+        const std::size_t size = block_size_;
+        lock.unlock();
+        const bool ok = write(data, size);
+        lock.lock();
+        block_ok_ = ok;
+        block_ = nullptr;
+        changed_.notify_all();
+      }
+    });
+  }
+  changed_.wait(lock, [this] { return !block_; });
+  block_ = data;
+  block_size_ = size;
+  changed_.notify_all();
+}
+
+bool GeneratedFile::finish() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !block_; });
+  return block_ok_;
+}
+
+void GeneratedFile::stop_writer() {
+  if (!writer_.joinable()) return;
+  {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !block_; });
+    stopping_ = true;
+    changed_.notify_all();
+  }
+  writer_.join();
+}
+#endif
 
 bool GeneratedFile::open(const std::string& path) {
   if (is_directory(path)) return false;
@@ -17,8 +72,12 @@ bool GeneratedFile::open(const std::string& path) {
     temp_path_ = base + (attempt ? "-" + std::to_string(attempt) : "") + ".tmp";
     file_ = File(create_new_file(temp_path_));
   }
-  if (!file_) temp_path_.clear();
-  return static_cast<bool>(file_);
+  if (!file_) {
+    temp_path_.clear();
+    return false;
+  }
+  std::setvbuf(file_.get(), nullptr, _IONBF, 0);  // the writer hands over large blocks
+  return true;
 }
 
 bool GeneratedFile::commit() {

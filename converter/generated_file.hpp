@@ -4,14 +4,23 @@
 // that a build system would take for up to date.
 #pragma once
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform.hpp"
+#include "source_writer.hpp"
 
 namespace strtab2c {
 
-class GeneratedFile {
+// Large blocks are written by a thread of its own while the next block is rendered.
+#if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
+#define STRTAB2C_NO_THREADS 1  // MinGW's win32-thread compilers: write each block at once
+#endif
+
+class GeneratedFile final : public OutputSink {
  public:
   GeneratedFile() = default;
   GeneratedFile(const GeneratedFile&) = delete;
@@ -22,9 +31,13 @@ class GeneratedFile {
   // False when the file cannot be created at path: no such directory, no permission, or a
   // directory standing there.
   bool open(const std::string& path);
-  std::FILE* stream() const { return file_.get(); }
+  bool write(const char* data, std::size_t size) override;
+#ifndef STRTAB2C_NO_THREADS
+  void start(const char* data, std::size_t size) override;
+  bool finish() override;
+#endif
   // Closes the temporary file; false when not all of it reached the file.
-  bool close() { return file_.close(); }
+  bool close();
   // Moves the closed temporary file over the final name (a link standing there is replaced, not
   // written through). The previous file stays intact until then.
   bool commit();
@@ -34,6 +47,17 @@ class GeneratedFile {
   std::string temp_path_;
   File file_;
   bool committed_ = false;
+#ifndef STRTAB2C_NO_THREADS
+  void stop_writer();
+
+  std::thread writer_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const char* block_ = nullptr;  // the block being written, null when none
+  std::size_t block_size_ = 0;
+  bool block_ok_ = true;
+  bool stopping_ = false;
+#endif
 };
 
 }  // namespace strtab2c

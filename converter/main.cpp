@@ -4,9 +4,9 @@
 //   strtab2c [--portable-c] <string resource file> <include file>
 //
 // Prints progress and errors on stdout; exits 0 on success, -1 on failure.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -42,21 +42,38 @@ int fail_open(const char* format, const std::string& path) {
   return fail(format, path.c_str());
 }
 
+// The per-string lines, gathered into large writes: one stdio call per line would cost more
+// than rendering the string.
 class PrintedDiagnostics final : public Diagnostics {
  public:
-  void missing_entry(unsigned n) override { std::printf(msg::kMissingEntry, static_cast<int>(n)); }
+  PrintedDiagnostics() { text_.reserve(kFlushAt + 256); }
+  ~PrintedDiagnostics() override { flush(); }
+  void missing_entry(unsigned n) override { line(msg::kMissingEntry, static_cast<int>(n)); }
   void unfit_length(std::size_t got, unsigned length) override {
-    std::printf(msg::kUnfitLength, static_cast<int>(got), static_cast<int>(length));
+    line(msg::kUnfitLength, static_cast<int>(got), static_cast<int>(length));
   }
   void text_len(std::size_t length) override {
-    char line[32];
-    const std::size_t prefix = sizeof msg::kTextLenPrefix - 1;
-    std::memcpy(line, msg::kTextLenPrefix, prefix);
-    char* end = std::to_chars(line + prefix, line + sizeof line - 1, length).ptr;
-    *end++ = '\n';
-    std::fwrite(line, 1, static_cast<std::size_t>(end - line), stdout);
+    char number[24];
+    char* end = std::to_chars(number, number + sizeof number, length).ptr;
+    text_.append(msg::kTextLenPrefix).append(number, static_cast<std::size_t>(end - number)).push_back('\n');
+    if (text_.size() >= kFlushAt) flush();
   }
+  void flush() {
+    std::fwrite(text_.data(), 1, text_.size(), stdout);
+    text_.clear();
+  }
+
+ private:
+  static constexpr std::size_t kFlushAt = 1 << 16;
+  template <typename... Args>
+  void line(const char* format, Args... args) {
+    char buffer[128];
+    const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+    text_.append(buffer, static_cast<std::size_t>(std::max(n, 0)));
+  }
+  std::string text_;
 };
+
 
 // The path with its control characters written as escapes, so that the line stays one line.
 std::string printable(const std::string& path) {
@@ -140,10 +157,11 @@ int main(int argc, char** argv) {
     return fail(msg::kIncludeIsInput, include_path.c_str(), input_path.c_str());
   }
 
-  std::string file;
-  if (!read_input(input.get(), &file)) {
+  InputBytes bytes;
+  if (!bytes.load(input.get())) {
     return fail(msg::kReadFailed, input_path.c_str(), last_error_text().c_str());
   }
+  const std::string_view file = bytes.view();
   res_head head;
   if (!check_res_head(file, &head)) {
     return fail(msg::kUnsupportedEncoding, static_cast<int>(head.encoding()));
@@ -165,12 +183,14 @@ int main(int argc, char** argv) {
   if (!output.open(names.out_path)) return fail_open(msg::kOpenOutput, names.out_path);
   std::printf(msg::kTraceWithOutput, __FILE__, __LINE__, names.out_path.c_str());
 
-  FileSink sink(output.stream());
   PrintedDiagnostics diagnostics;
-  if (!write_source(file, head.count(), names.upper_stem, sink, diagnostics, portable_c) ||
-      !output.close()) {
+  const bool written =
+      write_source(file, head.count(), names.upper_stem, output, diagnostics, portable_c);
+  diagnostics.flush();
+  if (!written || !output.close()) {
     return fail(msg::kWriteFailed, names.out_path.c_str());
   }
+  if (!bytes.intact()) return fail(msg::kReadFailed, input_path.c_str(), msg::kInputShrank);
   if (!stdout_ok()) return kFailure;
   if (!output.commit()) return fail(msg::kReplaceFailed, names.out_path.c_str());
   if (!include.append(declarations(names.upper_stem))) {

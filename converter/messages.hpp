@@ -9,6 +9,7 @@ inline constexpr char kIllegalParams[] = "illegal params\n";
 inline constexpr char kOpenInclude[] = "open include %s failed\n";
 inline constexpr char kOpenInput[] = "open input %s failed\n";
 inline constexpr char kReadFailed[] = "error: read %s failed: %s\n";
+inline constexpr char kInputShrank[] = "the file shrank while it was read";
 inline constexpr char kUnsupportedEncoding[] = "error: unsupported encoding %d\n";
 inline constexpr char kControlCharacter[] =
     "error: input %s: a control character cannot stand in an identifier\n";

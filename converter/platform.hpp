@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace strtab2c {
@@ -43,6 +44,25 @@ bool tell_file(std::FILE* file, std::uint64_t* pos);
 // An exclusive lock on the whole file, waiting for other holders; released by unlock or close.
 bool lock_file(std::FILE* file);
 void unlock_file(std::FILE* file);
+
+// A regular file's bytes, mapped read-only: no copy, and no memory that grows with the file.
+// Should the file shrink while mapped, its lost bytes read as 0 and truncated() says so, where
+// the system would otherwise stop the process (SIGBUS).
+class MappedFile {
+ public:
+  MappedFile() = default;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile();
+  // False when the file cannot be mapped (a pipe, a device, an empty file): read it instead.
+  bool map(std::FILE* file);
+  std::string_view bytes() const { return std::string_view(data_, size_); }
+  bool truncated() const;
+
+ private:
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 // The system's text for the last failed call of this thread (errno).
 std::string last_error_text();

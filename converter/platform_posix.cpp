@@ -1,10 +1,12 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 
 #include "platform.hpp"
@@ -95,6 +97,67 @@ static bool set_lock(std::FILE* file, short type) {
 
 bool lock_file(std::FILE* file) { return set_lock(file, F_WRLCK); }
 void unlock_file(std::FILE* file) { set_lock(file, F_UNLCK); }
+
+namespace {
+
+// The one mapping the run makes; the SIGBUS handler may touch only these.
+const char* volatile mapped_begin = nullptr;
+volatile std::size_t mapped_size = 0;
+volatile std::uintptr_t page_mask = 0;
+volatile sig_atomic_t mapping_truncated = 0;
+
+void on_sigbus(int, siginfo_t* info, void*) {
+  const char* at = static_cast<const char*>(info->si_addr);
+  const char* begin = mapped_begin;
+  if (begin && at >= begin && at < begin + mapped_size) {
+    // The file shrank under the mapping: a page of zeros where its bytes were.
+    void* page = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(at) & page_mask);
+    if (mmap(page, ~page_mask + 1, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) !=
+        MAP_FAILED) {
+      mapping_truncated = 1;
+      return;
+    }
+  }
+  std::signal(SIGBUS, SIG_DFL);
+  std::raise(SIGBUS);
+}
+
+}  // namespace
+
+#ifndef MAP_POPULATE
+#define MAP_POPULATE 0  // Linux only: map every page at once rather than fault each in
+#endif
+
+bool MappedFile::map(std::FILE* file) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
+      static_cast<std::uint64_t>(st.st_size) > SIZE_MAX / 2) {
+    return false;
+  }
+  const std::size_t size = static_cast<std::size_t>(st.st_size);
+  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
+  if (data == MAP_FAILED) return false;
+  page_mask = ~static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE) - 1);
+  mapping_truncated = 0;
+  mapped_size = size;
+  mapped_begin = static_cast<const char*>(data);
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_sigaction = on_sigbus;
+  action.sa_flags = SA_SIGINFO;
+  sigaction(SIGBUS, &action, nullptr);
+  data_ = static_cast<const char*>(data);
+  size_ = size;
+  return true;
+}
+
+bool MappedFile::truncated() const { return data_ && mapping_truncated; }
+
+MappedFile::~MappedFile() {
+  if (!data_) return;
+  mapped_begin = nullptr;
+  munmap(const_cast<char*>(data_), size_);
+}
 
 std::string last_error_text() { return std::strerror(errno); }
 unsigned long process_id() { return static_cast<unsigned long>(getpid()); }

@@ -144,6 +144,11 @@ void unlock_file(std::FILE* file) {
                &whole);
 }
 
+// A mapped file cannot shrink on Windows, but reading it whole serves as well there.
+bool MappedFile::map(std::FILE*) { return false; }
+bool MappedFile::truncated() const { return false; }
+MappedFile::~MappedFile() = default;
+
 std::string last_error_text() { return std::strerror(errno); }
 unsigned long process_id() { return GetCurrentProcessId(); }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform.hpp"
+
 namespace strtab2c {
 
 inline constexpr std::size_t kRecordSize = 16;  // the header and each entry
@@ -41,6 +43,20 @@ struct res_entry {
 // Reads the whole input into *data, in large blocks; works for pipes too. False on a read error
 // (errno tells why); the end of the data is no error.
 bool read_input(std::FILE* file, std::string* data);
+
+// The input's bytes: a regular file mapped, anything else read whole.
+class InputBytes {
+ public:
+  // False on a read error (errno tells why).
+  bool load(std::FILE* file) { return map_.map(file) || read_input(file, &data_); }
+  std::string_view view() const { return data_.empty() ? map_.bytes() : std::string_view(data_); }
+  // False when the mapped file shrank while it was read: what was read is not the file.
+  bool intact() const { return !map_.truncated(); }
+
+ private:
+  MappedFile map_;
+  std::string data_;
+};
 
 // Copies the header into *head (zeroed first, so missing bytes read as 0). True only when all 16
 // bytes are there and the encoding is the supported one.

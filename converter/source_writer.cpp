@@ -19,14 +19,14 @@ constexpr char kDeclTable[] = "extern const uint8_t* RES_STRING_";
 constexpr char kDeclCount[] = "extern const uint32_t RES_STRING_";
 
 // One item per byte value, "0x%x, " padded to kItemWidth bytes so the hot loop copies a fixed
-// width and advances by the real length.
+// width and advances by the real length, which the item's last byte holds (one load for both).
 constexpr std::size_t kItemWidth = 8;
 constexpr std::size_t kItemMax = 6;  // "0xff, "
 constexpr std::size_t kSeparator = 2;
+constexpr std::size_t kSizeAt = kItemWidth - 1;
 
 struct HexItems {
   std::array<std::array<char, kItemWidth>, 256> text{};
-  std::array<unsigned char, 256> size{};
   HexItems() {
     const char* digits = "0123456789abcdef";
     for (unsigned b = 0; b < 256; ++b) {
@@ -38,7 +38,7 @@ struct HexItems {
       t[i++] = digits[b & 15];
       t[i++] = ',';
       t[i++] = ' ';
-      size[b] = static_cast<unsigned char>(i);
+      t[kSizeAt] = static_cast<char>(i);
     }
   }
 };
@@ -52,27 +52,22 @@ const HexItems& hex_items() {
 char* render_items(const unsigned char* bytes, std::size_t size, char* out) {
   const HexItems& items = hex_items();
   for (std::size_t i = 0; i < size; ++i) {
-    std::memcpy(out, items.text[bytes[i]].data(), kItemWidth);
-    out += items.size[bytes[i]];
+    const char* item = items.text[bytes[i]].data();
+    std::memcpy(out, item, kItemWidth);
+    out += item[kSizeAt];
   }
   return out;
 }
 
-}  // namespace
-
-FileSink::FileSink(std::FILE* file) : file_(file) { std::setvbuf(file_, nullptr, _IONBF, 0); }
-
-bool FileSink::write(const char* data, std::size_t size) {
-  return std::fwrite(data, 1, size, file_) == size;
-}
-
-std::size_t hex_length(std::string_view bytes) {
-  if (bytes.empty()) return 0;
+// Length of the items of size bytes with their trailing ", ", without rendering them.
+std::size_t rest_length(const unsigned char* bytes, std::size_t size) {
   const HexItems& items = hex_items();
   std::size_t total = 0;
-  for (unsigned char b : bytes) total += items.size[b];
-  return total - kSeparator;
+  for (std::size_t i = 0; i < size; ++i) total += static_cast<std::size_t>(items.text[bytes[i]][kSizeAt]);
+  return total;
 }
+
+}  // namespace
 
 std::string declarations(const std::string& upper_stem) {
   std::string text = "\n";
@@ -82,13 +77,32 @@ std::string declarations(const std::string& upper_stem) {
 }
 
 SourceWriter::SourceWriter(OutputSink& sink, std::size_t buffer_size)
-    : sink_(sink), capacity_(std::max<std::size_t>(buffer_size, 64)) {
+    : sink_(sink),
+      full_capacity_(std::max<std::size_t>(buffer_size, 64)),
+      capacity_(std::min(full_capacity_, kStartBuffer)) {
   buffer_.reset(new char[capacity_]);
 }
 
-bool SourceWriter::flush() {
-  if (ok_ && used_ > 0) ok_ = sink_.write(buffer_.get(), used_);
+void SourceWriter::flush() {
+  if (ok_ && used_ > 0) {
+    ok_ = sink_.finish();  // the spare buffer's text is written: it is free again
+    if (ok_) sink_.start(buffer_.get(), used_);
+    flushed_ += used_;
+    std::swap(buffer_, spare_);
+    std::swap(capacity_, spare_capacity_);
+    // The buffer now current is free: the sink finished with it.
+    const std::size_t want = flushed_ >= kGrowAfter ? full_capacity_ : spare_capacity_;
+    if (capacity_ < want) {
+      buffer_.reset(new char[want]);
+      capacity_ = want;
+    }
+  }
   used_ = 0;
+}
+
+bool SourceWriter::finish() {
+  flush();
+  ok_ = sink_.finish() && ok_;
   return ok_;
 }
 
@@ -112,12 +126,13 @@ void SourceWriter::put_number(unsigned value) {
 
 bool SourceWriter::preamble() { return append(kPreamble); }
 
-bool SourceWriter::array(unsigned n, std::string_view bytes) {
+std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
   append(kArrayOpen);
   put_number(n);
   append(kArrayMiddle);
   auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t left = bytes.size();
+  std::size_t text = 0;
   while (ok_ && left > 0) {
     // Render as many items as fit; the last one goes with the closing so its ", " can be cut.
     // kItemWidth: the last item's copy may write that far past its text.
@@ -126,12 +141,17 @@ bool SourceWriter::array(unsigned n, std::string_view bytes) {
     const std::size_t fit = (capacity_ - used_ - kItemWidth) / kItemMax;
     const std::size_t take = std::min(left, fit);
     char* end = render_items(data, take, buffer_.get() + used_);
+    text += static_cast<std::size_t>(end - buffer_.get()) - used_;
     used_ = static_cast<std::size_t>(end - buffer_.get());
     data += take;
     left -= take;
     if (left == 0) used_ -= kSeparator;
   }
-  return append(kArrayClose);
+  append(kArrayClose);
+  // Rendered items end in ", "; the last one's is cut. With the writes failed, the text is what
+  // the items would have been: the item sizes tell it without rendering.
+  if (left > 0) text += rest_length(data, left);
+  return text >= kSeparator ? text - kSeparator : 0;
 }
 
 bool SourceWriter::table(const std::string& upper_stem, unsigned count, bool portable_c) {

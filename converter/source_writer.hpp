@@ -23,16 +23,14 @@ class OutputSink {
   virtual ~OutputSink() = default;
   // False when not all of data could be written.
   virtual bool write(const char* data, std::size_t size) = 0;
-};
-
-class FileSink final : public OutputSink {
- public:
-  // Switches the stream to unbuffered: SourceWriter already hands over large blocks.
-  explicit FileSink(std::FILE* file);
-  bool write(const char* data, std::size_t size) override;
+  // Starts writing a block that stays untouched until finish(), so that the writer can render
+  // the next block meanwhile; a sink without a thread of its own writes it at once.
+  virtual void start(const char* data, std::size_t size) { started_ok_ = write(data, size); }
+  // Waits for the started block (if any); false when it failed.
+  virtual bool finish() { return started_ok_; }
 
  private:
-  std::FILE* file_;
+  bool started_ok_ = true;
 };
 
 class StringSink final : public OutputSink {
@@ -44,27 +42,31 @@ class StringSink final : public OutputSink {
   std::string text;
 };
 
-// Length in characters of one string's initializer items ("0x%x" each, joined by ", "),
-// without rendering them.
-std::size_t hex_length(std::string_view bytes);
-
 // The lines appended to the include file (a line feed, then two declarations).
 std::string declarations(const std::string& upper_stem);
 
-// Streams the generated source through one large buffer. After the first failed write every
-// further call does nothing and returns false, so a full disk ends the run promptly.
+// Streams the generated source through two large buffers: one is rendered while the sink writes
+// the other. After the first failed write every further call does nothing and returns false, so
+// a full disk ends the run promptly.
 class SourceWriter {
  public:
   static constexpr std::size_t kDefaultBuffer = std::size_t{1} << 20;
+  // Buffers start at kStartBuffer at most and grow to buffer_size once the output passed
+  // kGrowAfter: small outputs touch little memory, large ones hand over few, large blocks.
+  static constexpr std::size_t kStartBuffer = std::size_t{1} << 18;
+  static constexpr std::size_t kGrowAfter = std::size_t{8} << 20;
   // buffer_size is clamped to at least 64 bytes.
   explicit SourceWriter(OutputSink& sink, std::size_t buffer_size = kDefaultBuffer);
 
   bool preamble();
-  bool array(unsigned n, std::string_view bytes);
+  // The array of string n; returns the length of its initializer text ("0x%x" items joined by
+  // ", "), whether or not the writes succeeded (ok() says that).
+  std::size_t array(unsigned n, std::string_view bytes);
   // The pointer table and the count; stem already upper case. portable_c writes an empty table
   // as one null pointer (the count stays 0): a zero-size array is no ISO C or C++.
   bool table(const std::string& upper_stem, unsigned count, bool portable_c = false);
-  bool flush();
+  // Hands the buffered text to the sink and waits until all of it is written.
+  bool finish();
   bool ok() const { return ok_; }
 
  private:
@@ -79,8 +81,15 @@ class SourceWriter {
   bool append_slow(std::string_view text);
   void put_number(unsigned value);
 
+  // Hands the buffer to the sink and goes on in the spare one.
+  void flush();
+
   OutputSink& sink_;
   std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> spare_;
+  std::size_t spare_capacity_ = 0;
+  std::size_t full_capacity_;
+  std::size_t flushed_ = 0;
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool ok_ = true;

@@ -1,6 +1,7 @@
 // End-to-end: the built tool on real files in a scratch directory.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <regex>
 
@@ -12,6 +13,11 @@ using namespace testing_support;
 namespace {
 
 constexpr int kFailed = 255;  // exit status -1 as the parent sees it
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
 
 // The tool and the tests share a C library, so they print a pointer alike.
 std::string null_pointer_text() {
@@ -148,6 +154,43 @@ TEST(Cli, VersionAndHelpAnswerOnStdout) {
     EXPECT_EQ(r.err, "");
   }
   EXPECT_FALSE(s.exists("--bogus"));
+}
+
+// Strings stored out of order or shared between entries, and a table that arrives through a pipe,
+// give the same bytes as the plain table.
+TEST(Cli, AnyLayoutAndAPipeGiveTheSameOutput) {
+  Scratch s;
+  const std::vector<std::string> pool = {"zero", "one", "", std::string("\0\x80\xff", 3)};
+  const std::vector<std::size_t> order = {3, 0, 2, 1, 1, 3, 0};
+  std::vector<std::string> strings;
+  for (std::size_t r : order) strings.push_back(pool[r]);
+  s.write("t.bin", table(strings));
+  s.write("shared.bin", pooled_table(pool, order));
+  std::vector<std::size_t> reversed(strings.size());
+  for (std::size_t i = 0; i < reversed.size(); ++i) reversed[i] = reversed.size() - 1 - i;
+  std::vector<std::string> backwards(strings.rbegin(), strings.rend());
+  s.write("reversed.bin", pooled_table(backwards, reversed));
+  ASSERT_EQ(s.run({"t.bin", "t.h"}).status, 0);
+  const std::string expected = s.read("t_bin.c");
+  EXPECT_EQ(expected, reference_source("T_BIN", strings));
+  for (const char* name : {"shared", "reversed"}) {
+    const std::string input = std::string(name) + ".bin";
+    const RunResult r = s.run({input, "t.h"});
+    EXPECT_EQ(r.status, 0) << name;
+    std::string source = s.read(std::string(name) + "_bin.c");
+    const std::string stem = upper(name) + "_BIN";
+    source.replace(source.find(stem), stem.size(), "T_BIN");
+    source.replace(source.find(stem), stem.size(), "T_BIN");
+    EXPECT_EQ(source, expected) << name;
+  }
+  if (kWindows) return;
+  // A FIFO: the tool reads what a writer feeds it.
+  ASSERT_TRUE(make_fifo(s.path("t_bin")));
+  Process tool(s, {"t_bin", "fifo.h"}, RunOptions{});
+  s.write("t_bin", s.read("t.bin"));
+  const RunResult r = tool.wait();
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(s.read("t_bin.c"), expected);
 }
 
 TEST(Cli, ReaderFindingsDoNotFailTheRun) {

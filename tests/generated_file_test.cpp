@@ -43,7 +43,7 @@ TEST_F(GeneratedFileTest, ReplacesTheFinalNameOnlyOnCommit) {
   {
     GeneratedFile file;
     ASSERT_TRUE(file.open(out));
-    std::fputs("new text", file.stream());
+    ASSERT_TRUE(file.write("new text", 8));
     ASSERT_TRUE(file.close());
     EXPECT_EQ(read(out), "previous");
     EXPECT_EQ(entries(), 2u);  // the final name and the temporary file beside it
@@ -59,7 +59,7 @@ TEST_F(GeneratedFileTest, WithoutCommitLeavesOnlyThePreviousFile) {
   {
     GeneratedFile file;
     ASSERT_TRUE(file.open(out));
-    std::fputs("half", file.stream());
+    ASSERT_TRUE(file.write("half", 4));
   }
   EXPECT_EQ(read(out), "previous");
   EXPECT_EQ(entries(), 1u);

@@ -171,4 +171,23 @@ TEST(ReadInput, ReadsTheWholeFile) {
   EXPECT_TRUE(data == bytes);
 }
 
+#ifndef _WIN32
+// A mapped input that shrinks under the run: its lost bytes read as 0 and the run can tell,
+// where the system would stop the process.
+TEST(InputBytes, AFileThatShrinksWhileMappedIsToldNotFatal) {
+  const std::filesystem::path name = std::filesystem::temp_directory_path() / "strtab2c_shrink.bin";
+  std::ofstream(name, std::ios::binary) << std::string(3 << 16, 'x');
+  File in = File::open(name.string(), "rb");
+  InputBytes bytes;
+  ASSERT_TRUE(bytes.load(in.get()));
+  std::filesystem::resize_file(name, 100);
+  const std::string_view view = bytes.view();
+  ASSERT_EQ(view.size(), std::size_t{3} << 16);
+  EXPECT_EQ(view[50], 'x');
+  EXPECT_EQ(view[view.size() - 1], '\0');
+  EXPECT_FALSE(bytes.intact());
+  std::filesystem::remove(name);
+}
+#endif
+
 }  // namespace

@@ -19,9 +19,9 @@ TEST(SourceWriter, ArraysRenderEveryByteValueLikePrintf) {
     for (const auto& bytes : cases) {
       StringSink out;
       SourceWriter writer(out, buffer);
-      ASSERT_TRUE(writer.array(7, bytes) && writer.flush());
+      EXPECT_EQ(writer.array(7, bytes), reference_hex(bytes).size());
+      ASSERT_TRUE(writer.finish());
       EXPECT_EQ(out.text, "static const uint8_t STR_7[] = {" + reference_hex(bytes) + "}; \n\n");
-      EXPECT_EQ(hex_length(bytes), reference_hex(bytes).size());
     }
   }
   EXPECT_EQ(reference_hex(std::string("\x48\x65\x6c\x6c\x6f\x00", 6)),

@@ -79,6 +79,8 @@ class Scratch {
 
 // POSIX root, whom permissions do not bind.
 bool running_as_root();
+// A named pipe at path (POSIX); false where there is none.
+bool make_fifo(const std::string& path);
 // A Windows build running under wine.
 bool under_wine();
 // Keeps a file from being replaced: another handle without sharing on Windows, the immutable

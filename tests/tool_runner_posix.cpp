@@ -56,6 +56,7 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
 
 bool running_as_root() { return geteuid() == 0; }
 bool under_wine() { return false; }
+bool make_fifo(const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }
 
 bool hold_file(const std::string& path) {
   return std::system(("chattr +i '" + path + "' 2>/dev/null").c_str()) == 0;

@@ -60,6 +60,7 @@ std::string slurp(const std::string& path) {
 }  // namespace
 
 bool running_as_root() { return false; }
+bool make_fifo(const std::string&) { return false; }
 bool under_wine() {
   return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
