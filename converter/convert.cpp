@@ -14,7 +14,8 @@ bool write_source(std::string_view file, std::uint16_t count, const std::string&
     if (s.status == StringRead::Status::kMissingEntry) diag.missing_entry(n);
     if (s.status == StringRead::Status::kShortString) diag.unfit_length(s.got, s.length);
     // One zero byte: code that reads the strings as zero-terminated still sees "".
-    const std::string_view bytes = portable_c && s.bytes.empty() ? std::string_view("", 1) : s.bytes;
+    const std::string_view bytes =
+        portable_c && s.bytes.empty() ? std::string_view("", 1) : s.bytes;
     diag.text_len(writer.array(n, bytes));
   }
   writer.table(upper_stem, count, portable_c);

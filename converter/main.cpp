@@ -55,7 +55,9 @@ class PrintedDiagnostics final : public Diagnostics {
   void text_len(std::size_t length) override {
     char number[24];
     char* end = std::to_chars(number, number + sizeof number, length).ptr;
-    text_.append(msg::kTextLenPrefix).append(number, static_cast<std::size_t>(end - number)).push_back('\n');
+    text_.append(msg::kTextLenPrefix)
+        .append(number, static_cast<std::size_t>(end - number))
+        .push_back('\n');
     if (text_.size() >= kFlushAt) flush();
   }
   void flush() {
@@ -73,7 +75,6 @@ class PrintedDiagnostics final : public Diagnostics {
   }
   std::string text_;
 };
-
 
 // The path with its control characters written as escapes, so that the line stays one line.
 std::string printable(const std::string& path) {
@@ -131,7 +132,8 @@ int main(int argc, char** argv) {
     std::printf(msg::kVersion, STRTAB2C_VERSION);
     return stdout_ok() ? 0 : kFailure;
   }
-  if (args.size() == 1 && (args[0] == "--help" || (kNativePaths == PathStyle::kWindows && args[0] == "/?"))) {
+  if (args.size() == 1 &&
+      (args[0] == "--help" || (kNativePaths == PathStyle::kWindows && args[0] == "/?"))) {
     std::fputs(msg::kUsage, stdout);
     return stdout_ok() ? 0 : kFailure;
   }

@@ -17,8 +17,8 @@ namespace {
 
 std::wstring widen(const std::string& text) {
   if (text.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
   return wide;
@@ -74,8 +74,9 @@ std::FILE* open_file(const std::string& path, const char* mode) {
 }
 
 std::FILE* create_new_file(const std::string& path) {
-  const int fd = _wopen(native(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY |
-                        _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+  const int fd =
+      _wopen(native(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+             _S_IREAD | _S_IWRITE);
   if (fd < 0) return nullptr;
   std::FILE* file = _fdopen(fd, "wb");
   if (!file) _close(fd);
@@ -107,10 +108,9 @@ bool file_id(std::FILE* file, FileId* id) {
 
 PathState path_id(const std::string& path, FileId* id) {
   // No access rights needed to ask; share everything so open handles don't interfere.
-  HANDLE h = CreateFileW(native(path).c_str(), 0,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                         nullptr);
+  HANDLE h = CreateFileW(
+      native(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::kMissing

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <exception>
 #include <cstring>
+#include <exception>
 
 #include "platform.hpp"
 

@@ -63,7 +63,8 @@ char* render_items(const unsigned char* bytes, std::size_t size, char* out) {
 std::size_t rest_length(const unsigned char* bytes, std::size_t size) {
   const HexItems& items = hex_items();
   std::size_t total = 0;
-  for (std::size_t i = 0; i < size; ++i) total += static_cast<std::size_t>(items.text[bytes[i]][kSizeAt]);
+  for (std::size_t i = 0; i < size; ++i)
+    total += static_cast<std::size_t>(items.text[bytes[i]][kSizeAt]);
   return total;
 }
 

@@ -139,7 +139,8 @@ TEST(Cli, VersionAndHelpAnswerOnStdout) {
   } cases[] = {
       {{"--version"}, 0, std::string("strtab2c ") + STRTAB2C_VERSION},
       {{"--help"}, 0, "usage: strtab2c [--portable-c] <string resource file> <include file>"},
-      {{"/?"}, kWindows ? 0 : kFailed,
+      {{"/?"},
+       kWindows ? 0 : kFailed,
        kWindows ? "usage: strtab2c [--portable-c] <string resource file> <include file>"
                 : "illegal params"},
       {{"--bogus"}, kFailed, "illegal params"},
@@ -324,8 +325,8 @@ TEST(Cli, FailuresPrintOneLineAndExitMinusOne) {
     EXPECT_EQ(r.status, kFailed) << c.name;
     // A failed open adds what the system said, on stderr.
     const std::size_t open = c.expect_line.rfind("open ", 0) == 0 ? c.expect_line.find(' ', 5) : 0;
-    const std::string path = open ? c.expect_line.substr(open + 1, c.expect_line.size() - open - 8)
-                                  : std::string();
+    const std::string path =
+        open ? c.expect_line.substr(open + 1, c.expect_line.size() - open - 8) : std::string();
     EXPECT_EQ(r.err, open ? "strtab2c: " + path + ": No such file or directory" + kEol : "")
         << c.name;
     ASSERT_FALSE(r.lines.empty()) << c.name;
@@ -464,9 +465,21 @@ TEST(CliWindows, PathsAsWindowsUsersWriteThem) {
   } cases[] = {
       {"res", "menu.str", "<abs>\\res\\menu.str", "<abs>\\out\\inc\\res_str.h",
        "<abs>\\out\\inc/menu_str.c", "MENU_STR"},
-      {"donn\xc3\xa9" "es", "cha\xc3\xae" "nes.bin", "donn\xc3\xa9" "es\\cha\xc3\xae" "nes.bin",
-       "out\\inc\\r\xc3\xa9" "s.h", "out\\inc/cha\xc3\xae" "nes_bin.c", "CHA\xc3\xae" "NES_BIN"},
-      {long_dir, std::string(40, 'n') + ".bin", "<abs>/" + long_dir + "/" + std::string(40, 'n') + ".bin",
+      {"donn\xc3\xa9"
+       "es",
+       "cha\xc3\xae"
+       "nes.bin",
+       "donn\xc3\xa9"
+       "es\\cha\xc3\xae"
+       "nes.bin",
+       "out\\inc\\r\xc3\xa9"
+       "s.h",
+       "out\\inc/cha\xc3\xae"
+       "nes_bin.c",
+       "CHA\xc3\xae"
+       "NES_BIN"},
+      {long_dir, std::string(40, 'n') + ".bin",
+       "<abs>/" + long_dir + "/" + std::string(40, 'n') + ".bin",
        "<abs>\\" + backslashed(long_dir) + "\\" + std::string(60, 'h') + ".h",
        "<abs>\\" + backslashed(long_dir) + "/" + std::string(40, 'n') + "_bin.c",
        std::string(40, 'N') + "_BIN"},
@@ -486,8 +499,8 @@ TEST(CliWindows, PathsAsWindowsUsersWriteThem) {
     EXPECT_EQ(r.status, 0) << r.out;
     ASSERT_EQ(r.lines.size(), 9u) << r.out;
     EXPECT_EQ(r.lines[6], "outpath " + c.out_path);
-    std::string include_dir = c.include_arg.rfind(abs, 0) == 0 ? c.include_arg.substr(abs.size() + 1)
-                                                               : c.include_arg;
+    std::string include_dir =
+        c.include_arg.rfind(abs, 0) == 0 ? c.include_arg.substr(abs.size() + 1) : c.include_arg;
     include_dir = on_disk(include_dir.substr(0, include_dir.find_last_of("\\/")));
     const std::string out_name = c.out_path.substr(c.out_path.rfind('/') + 1);
     EXPECT_EQ(s.read(include_dir + "/" + out_name), reference_source(c.stem, {"ok"})) << out_name;
@@ -532,8 +545,8 @@ TEST(CliWindows, TheGuardHoldsForLongPathsAndOtherCases) {
   const std::string abs = backslashed(s.path(dir));
   const RunResult r = s.run({abs + "\\strings.bin", abs + "\\STRINGS_BIN.C"});
   EXPECT_EQ(r.status, kFailed);
-  EXPECT_EQ(r.lines.back(), "error: output " + abs + "/strings_bin.c would overwrite " + abs +
-                                "\\STRINGS_BIN.C");
+  EXPECT_EQ(r.lines.back(),
+            "error: output " + abs + "/strings_bin.c would overwrite " + abs + "\\STRINGS_BIN.C");
   EXPECT_EQ(s.read(dir + "/STRINGS_BIN.C"), "keep me\n");
   // The input named as the include file in another case.
   const RunResult same = s.run({abs + "\\strings.bin", abs + "\\STRINGS.BIN"});
@@ -690,7 +703,8 @@ TEST(CliWholeOrNothing, ParallelRunsOnOneHeaderLoseNothing) {
   for (int i = 0; i < kRuns; ++i) {
     const RunResult r = runs[i]->wait();
     EXPECT_EQ(r.status, i % 3 == 0 ? kFailed : 0) << i;
-    if (r.status == 0) expected_size_text += reference_declarations("T" + std::to_string(i) + "_BIN", kEol);
+    if (r.status == 0)
+      expected_size_text += reference_declarations("T" + std::to_string(i) + "_BIN", kEol);
   }
   const std::string header = s.read("inc.h");
   EXPECT_EQ(header.size(), expected_size_text.size());

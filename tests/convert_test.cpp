@@ -76,8 +76,8 @@ TEST(WriteSource, SameBytesForEveryBufferSize) {
   for (std::size_t size : {1, 64, 65, 71, 100, 1000, 4096, 1 << 20}) {
     StringSink out;
     RecordingDiagnostics diag;
-    ASSERT_TRUE(write_source(file, static_cast<std::uint16_t>(strings.size()), std::string(300, 'S'),
-                             out, diag, false, size));
+    ASSERT_TRUE(write_source(file, static_cast<std::uint16_t>(strings.size()),
+                             std::string(300, 'S'), out, diag, false, size));
     ASSERT_EQ(out.text, expect) << "buffer " << size;
   }
 }

@@ -12,8 +12,8 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(IncludeFile, AppendsAtTheEndWhateverWasWrittenMeanwhile) {
-  const fs::path path = fs::temp_directory_path() /
-                        ("strtab2c_inc_" + std::to_string(process_id()) + ".h");
+  const fs::path path =
+      fs::temp_directory_path() / ("strtab2c_inc_" + std::to_string(process_id()) + ".h");
   std::ofstream(path) << "// top\n";
   IncludeFile include;
   ASSERT_TRUE(include.open(path.string()));

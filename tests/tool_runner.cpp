@@ -27,7 +27,8 @@ Scratch::~Scratch() {
   // Tests make read-only directories; give the owner write access back before removing.
   for (auto it = fs::recursive_directory_iterator(dir_, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (it->is_directory(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    if (it->is_directory(ec))
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
   fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(dir_, ec);
@@ -86,6 +87,5 @@ std::vector<std::string> split_lines(const std::string& out) {
   }
   return lines;
 }
-
 
 }  // namespace testing_support

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "tool_runner.hpp"
@@ -38,8 +38,8 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
   const int out = open(out_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = open(err_file_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int null = open("/dev/null", O_RDONLY);
-  if (out < 0 || err < 0 || null < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
-      dup2(null, 0) < 0 || chdir(cwd.c_str()) != 0) {
+  if (out < 0 || err < 0 || null < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || dup2(null, 0) < 0 ||
+      chdir(cwd.c_str()) != 0) {
     _exit(121);
   }
   if (options.close_stdout) close(1);

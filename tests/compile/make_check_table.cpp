@@ -14,9 +14,8 @@ int main(int argc, char** argv) {
   const std::string dir = argv[1];
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const std::vector<std::string> strings = {std::string("Hello\0", 6), "",
-                                            std::string("\x00\x80\xff", 3), all,
-                                            std::string(3000, 'w')};
+  const std::vector<std::string> strings = {
+      std::string("Hello\0", 6), "", std::string("\x00\x80\xff", 3), all, std::string(3000, 'w')};
   std::ofstream(dir + "/ui_en.bin", std::ios::binary) << testing_support::table(strings);
   // For --portable-c: an empty string among others, and a table without strings.
   std::ofstream(dir + "/pc.bin", std::ios::binary) << testing_support::table({"ab", ""});
