@@ -14,6 +14,11 @@ namespace strtab2c {
 // limit or a closed pipe fails the write instead of killing the run.
 void prepare_process();
 
+#ifdef _WIN32
+// UTF-8 to the UTF-16 of the wide-character API.
+std::wstring to_utf16(const std::string& text);
+#endif
+
 // The command line's arguments in UTF-8, whatever the system's code page (argv itself on POSIX).
 std::vector<std::string> utf8_arguments(int argc, char** argv);
 

@@ -13,9 +13,7 @@
 
 namespace strtab2c {
 
-namespace {
-
-std::wstring widen(const std::string& text) {
+std::wstring to_utf16(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int n =
       MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -24,10 +22,12 @@ std::wstring widen(const std::string& text) {
   return wide;
 }
 
+namespace {
+
 // UTF-8 in, UTF-16 out; paths near or past MAX_PATH get the \\?\ form, which the file APIs take
 // up to 32767 characters whatever the system's long-path setting.
 std::wstring native(const std::string& path) {
-  std::wstring wide = widen(path);
+  std::wstring wide = to_utf16(path);
   if (wide.size() < 240 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
   const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (n == 0) return wide;
@@ -70,7 +70,7 @@ std::vector<std::string> utf8_arguments(int, char**) {
 }
 
 std::FILE* open_file(const std::string& path, const char* mode) {
-  return _wfopen(native(path).c_str(), widen(mode).c_str());
+  return _wfopen(native(path).c_str(), to_utf16(mode).c_str());
 }
 
 std::FILE* create_new_file(const std::string& path) {

@@ -5,13 +5,7 @@
 #       -DGENERATOR=<generator> -P package_test.cmake
 cmake_minimum_required(VERSION 3.20)
 
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/cmake/run.cmake)
 
 function(expect_output text)
   run(${WORK_DIR}/build/hello_strings)

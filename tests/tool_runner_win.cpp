@@ -5,20 +5,14 @@
 #include <map>
 #include <thread>
 
+#include "platform.hpp"
 #include "tool_runner.hpp"
 
 namespace testing_support {
 
 namespace {
 
-std::wstring widen(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  return wide;
-}
+std::wstring widen(const std::string& text) { return strtab2c::to_utf16(text); }
 
 // One argument as the C runtime's parser reads it back: quoted, with backslashes doubled only
 // where a quote follows them.

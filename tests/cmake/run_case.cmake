@@ -8,19 +8,7 @@ set(build ${WORK_DIR}/build)
 set(wine /usr/lib/wine/wine64)
 set(mingw ${SOURCE_DIR}/cmake/toolchains/mingw-w64.cmake)
 
-# Runs a command; EXPECT_FAIL inverts the check. Leaves its output in `out`.
-function(run)
-  cmake_parse_arguments(ARG "EXPECT_FAIL" "" "" ${ARGN})
-  execute_process(COMMAND ${ARG_UNPARSED_ARGUMENTS} RESULT_VARIABLE rc OUTPUT_VARIABLE stdout
-                  ERROR_VARIABLE stderr)
-  set(out "${stdout}${stderr}")
-  if(ARG_EXPECT_FAIL AND rc EQUAL 0)
-    message(FATAL_ERROR "succeeded, but should have failed: ${ARG_UNPARSED_ARGUMENTS}\n${out}")
-  elseif(NOT ARG_EXPECT_FAIL AND NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed (${rc}): ${ARG_UNPARSED_ARGUMENTS}\n${out}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 # Matches against the output with white space folded, as CMake wraps its messages.
 function(expect pattern)

@@ -1,0 +1,14 @@
+# run(<command>... [EXPECT_FAIL]): runs a command for the package tests and fails the test when it
+# fails (or, with EXPECT_FAIL, when it succeeds). Leaves its stdout and stderr in `out`.
+function(run)
+  cmake_parse_arguments(ARG "EXPECT_FAIL" "" "" ${ARGN})
+  execute_process(COMMAND ${ARG_UNPARSED_ARGUMENTS} RESULT_VARIABLE rc OUTPUT_VARIABLE stdout
+                  ERROR_VARIABLE stderr)
+  set(out "${stdout}${stderr}")
+  if(ARG_EXPECT_FAIL AND rc EQUAL 0)
+    message(FATAL_ERROR "succeeded, but should have failed: ${ARG_UNPARSED_ARGUMENTS}\n${out}")
+  elseif(NOT ARG_EXPECT_FAIL AND NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARG_UNPARSED_ARGUMENTS}\n${out}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
