@@ -50,7 +50,7 @@ bool read_input(std::FILE* file, std::string* data) {
 bool check_res_head(std::string_view file, res_head* head) {
   *head = res_head{};
   const std::size_t got = std::min(file.size(), kRecordSize);
-  std::memcpy(head->bytes, file.data(), got);
+  if (got > 0) std::memcpy(head->bytes, file.data(), got);  // an empty file may have no data
   return got == kRecordSize && head->encoding() == kSupportedEncoding;
 }
 
