@@ -728,16 +728,20 @@ TEST(CliStreams, AClosedStdoutKeepsTheHeaderClean) {
 
 TEST(CliStreams, AFailingStdoutFailsTheRunAndCommitsNothing) {
   if (kWindows || !std::filesystem::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
-  Scratch s;
-  s.write("t.bin", table({"ab"}));
-  s.write("inc.h", "// before\n");
-  RunOptions full;
-  full.stdout_path = "/dev/full";
-  const RunResult r = s.run({"t.bin", "inc.h"}, full);
-  EXPECT_EQ(r.status, kFailed);
-  EXPECT_EQ(r.err, "strtab2c: error: write standard output failed: No space left on device\n");
-  EXPECT_EQ(s.list(), (std::vector<std::string>{"inc.h", "t.bin"}));
-  EXPECT_EQ(s.read("inc.h"), "// before\n");
+  for (const bool pipe : {false, true}) {
+    Scratch s;
+    s.write("t.bin", table(std::vector<std::string>(8000, "s")));
+    s.write("inc.h", "// before\n");
+    RunOptions failing;
+    failing.stdout_path = pipe ? "" : "/dev/full";
+    failing.stdout_broken_pipe = pipe;
+    const RunResult r = s.run({"t.bin", "inc.h"}, failing);
+    EXPECT_EQ(r.status, kFailed) << pipe;
+    EXPECT_EQ(r.err, std::string("strtab2c: error: write standard output failed: ") +
+                         (pipe ? "Broken pipe" : "No space left on device") + "\n");
+    EXPECT_EQ(s.list(), (std::vector<std::string>{"inc.h", "t.bin"}));
+    EXPECT_EQ(s.read("inc.h"), "// before\n");
+  }
 }
 
 TEST(CliStreams, TheInputNamedAsTheIncludeIsRefused) {

@@ -25,12 +25,13 @@ struct RunResult {
 };
 
 struct RunOptions {
-  long long file_size_limit = -1;  // POSIX: RLIMIT_FSIZE in bytes
-  bool close_stdout = false;       // POSIX: start with descriptor 1 closed
-  std::string stdout_path;         // stdout to this file (say /dev/full) instead of a capture
-  std::string cwd;                 // a subdirectory of the scratch directory to run in
-  std::string kill_when_prefix;    // kill the tool once a file whose name starts so ...
-  std::uint64_t kill_at_size = 0;  // ... holds at least this many bytes
+  long long file_size_limit = -1;   // POSIX: RLIMIT_FSIZE in bytes
+  bool close_stdout = false;        // POSIX: start with descriptor 1 closed
+  std::string stdout_path;          // stdout to this file (say /dev/full) instead of a capture
+  bool stdout_broken_pipe = false;  // POSIX: stdout a pipe whose reader is gone
+  std::string cwd;                  // a subdirectory of the scratch directory to run in
+  std::string kill_when_prefix;     // kill the tool once a file whose name starts so ...
+  std::uint64_t kill_at_size = 0;   // ... holds at least this many bytes
 };
 
 class Scratch;

@@ -43,6 +43,11 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
     _exit(121);
   }
   if (options.close_stdout) close(1);
+  int ends[2];
+  if (options.stdout_broken_pipe &&
+      (pipe(ends) != 0 || dup2(ends[1], 1) < 0 || close(ends[0]) != 0)) {
+    _exit(123);
+  }
   if (options.file_size_limit >= 0) {
     struct rlimit lim;
     lim.rlim_cur = lim.rlim_max = static_cast<rlim_t>(options.file_size_limit);

@@ -1,6 +1,6 @@
 # One case of the package tests: configures, builds and runs the fixture project the way the case
 # says and checks the outcome.
-# cmake -DCASE=<name> -DSOURCE_DIR=<strtab2c sources> -DPREFIX=<installed strtab2c>
+# cmake -DCASE=<name> -DSOURCE_DIR=<strtab2c sources> -DPREFIX=<installed strtab2c> -DTOOL=<strtab2c>
 #       -DWORK_DIR=<scratch> -DGENERATOR=<generator> -P run_case.cmake
 cmake_minimum_required(VERSION 3.20)
 set(fixture ${SOURCE_DIR}/tests/cmake/fixture)
@@ -121,6 +121,17 @@ elseif(CASE STREQUAL "cross_host")
   run(${CMAKE_COMMAND} --install ${build} --prefix ${WORK_DIR}/installed)
   if(NOT build_type MATCHES "=$" OR EXISTS ${WORK_DIR}/installed)
     message(FATAL_ERROR "strtab2c changed its consumer: ${build_type}, installed files")
+  endif()
+  run(env WINEDEBUG=-all ${wine} ${build}/app.exe)
+  expect("^Hello\\|1 $")
+
+elseif(CASE STREQUAL "host_executable")
+  # A host tool built elsewhere, named by STRTAB2C_EXECUTABLE: nothing else is built to convert.
+  configure(-DFROM_SOURCE=${SOURCE_DIR} -DCMAKE_TOOLCHAIN_FILE=${mingw}
+            -DCMAKE_CROSSCOMPILING_EMULATOR= -DSTRTAB2C_EXECUTABLE=${TOOL} -DTABLES=tables/a.bin)
+  build()
+  if(EXISTS ${build}/strtab2c-host OR EXISTS ${build}/strtab2c/strtab2c.exe)
+    message(FATAL_ERROR "a tool was built although STRTAB2C_EXECUTABLE names one")
   endif()
   run(env WINEDEBUG=-all ${wine} ${build}/app.exe)
   expect("^Hello\\|1 $")
