@@ -20,6 +20,12 @@ bool GeneratedFile::close() {
 
 #ifndef STRTAB2C_NO_THREADS
 void GeneratedFile::start(const char* data, std::size_t size) {
+  // A small file is written at once: a thread would cost more than it saves.
+  if (!writer_.joinable() && written_ < kThreadAfter) {
+    written_ += size;
+    block_ok_ = block_ok_ && write(data, size);
+    return;
+  }
   std::unique_lock<std::mutex> lock(mutex_);
   if (!writer_.joinable()) {
     writer_ = std::thread([this] {

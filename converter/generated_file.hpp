@@ -15,7 +15,8 @@
 
 namespace strtab2c {
 
-// Large blocks are written by a thread of its own while the next block is rendered.
+// Past its first megabytes, a large file is written by a thread of its own while the next block
+// is rendered.
 #if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
 #define STRTAB2C_NO_THREADS 1  // MinGW's win32-thread compilers: write each block at once
 #endif
@@ -49,7 +50,9 @@ class GeneratedFile final : public OutputSink {
   bool committed_ = false;
 #ifndef STRTAB2C_NO_THREADS
   void stop_writer();
+  static constexpr std::size_t kThreadAfter = std::size_t{8} << 20;  // bytes written at once
 
+  std::size_t written_ = 0;
   std::thread writer_;
   std::mutex mutex_;
   std::condition_variable changed_;
