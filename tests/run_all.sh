@@ -53,13 +53,15 @@ if ! have_windows; then
   fi
 fi
 
+# Wine makes its prefix on first use: once here, not in several tests at a time.
+if have_windows; then WINEDEBUG=-all $wine wineboot >/dev/null 2>&1 </dev/null || true; fi
+
 cmake -S . -B build -DSTRTAB2C_REQUIRE_TESTS=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure --no-tests=error -j "$jobs"
 
 # The Windows half: the whole suite cross-built with MinGW-w64, every test run under wine.
 if have_windows; then
-  WINEDEBUG=-all $wine wineboot >/dev/null 2>&1 </dev/null || true
   cmake --preset windows-cross
   cmake --build --preset windows-cross -j "$jobs"
   ctest --preset windows-cross --no-tests=error -j "$jobs"
