@@ -9,7 +9,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
