@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,8 +16,8 @@
 
 namespace strtab2c {
 
-// Past its first megabytes, a large file is written by a thread of its own while the next block
-// is rendered.
+// Past its first megabytes, a large file is written by a thread of its own, block after queued
+// block, while the next is rendered.
 #if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
 #define STRTAB2C_NO_THREADS 1  // MinGW's win32-thread compilers: write each block at once
 #endif
@@ -34,8 +35,8 @@ class GeneratedFile final : public OutputSink {
   bool open(const std::string& path);
   bool write(const char* data, std::size_t size) override;
 #ifndef STRTAB2C_NO_THREADS
-  void start(const char* data, std::size_t size) override;
-  bool finish() override;
+  bool start(const char* data, std::size_t size) override;
+  bool finish(std::size_t pending = 0) override;
 #endif
   // Closes the temporary file; false when not all of it reached the file.
   bool close();
@@ -52,13 +53,16 @@ class GeneratedFile final : public OutputSink {
   void stop_writer();
   static constexpr std::size_t kThreadAfter = std::size_t{8} << 20;  // bytes written at once
 
+  struct Block {
+    const char* data;
+    std::size_t size;
+  };
   std::size_t written_ = 0;
   std::thread writer_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  const char* block_ = nullptr;  // the block being written, null when none
-  std::size_t block_size_ = 0;
-  bool block_ok_ = true;
+  std::deque<Block> queue_;  // oldest first; the front one is being written
+  bool queue_ok_ = true;     // every block so far was written whole
   bool stopping_ = false;
 #endif
 };

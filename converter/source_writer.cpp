@@ -78,25 +78,30 @@ std::string declarations(const std::string& upper_stem) {
 }
 
 SourceWriter::SourceWriter(OutputSink& sink, std::size_t buffer_size)
-    : sink_(sink),
-      full_capacity_(std::max<std::size_t>(buffer_size, 64)),
-      capacity_(std::min(full_capacity_, kStartBuffer)) {
-  buffer_.reset(new char[capacity_]);
+    : sink_(sink), full_capacity_(std::max<std::size_t>(buffer_size, 64)) {
+  use_buffer();
+}
+
+void SourceWriter::use_buffer() {
+  Buffer& buffer = buffers_[current_];
+  const std::size_t want =
+      flushed_ >= kGrowAfter ? full_capacity_ : std::min(full_capacity_, kStartBuffer);
+  if (buffer.size < want) {
+    buffer.data.reset(new char[want]);
+    buffer.size = want;
+  }
+  buffer_ = buffer.data.get();
+  capacity_ = buffer.size;
 }
 
 void SourceWriter::flush() {
   if (ok_ && used_ > 0) {
-    ok_ = sink_.finish();  // the spare buffer's text is written: it is free again
-    if (ok_) sink_.start(buffer_.get(), used_);
     flushed_ += used_;
-    std::swap(buffer_, spare_);
-    std::swap(capacity_, spare_capacity_);
-    // The buffer now current is free: the sink finished with it.
-    const std::size_t want = flushed_ >= kGrowAfter ? full_capacity_ : spare_capacity_;
-    if (capacity_ < want) {
-      buffer_.reset(new char[want]);
-      capacity_ = want;
-    }
+    // A queued block stays untouched until written: go on in the next buffer, once the block
+    // started from it kBuffers - 1 flushes ago is written. A block written at once frees its own.
+    if (sink_.start(buffer_, used_)) current_ = (current_ + 1) % kBuffers;
+    ok_ = sink_.finish(kBuffers - 1);
+    use_buffer();
   }
   used_ = 0;
 }
@@ -111,7 +116,7 @@ bool SourceWriter::append_slow(std::string_view text) {
   while (ok_ && !text.empty()) {
     if (used_ == capacity_) flush();
     const std::size_t n = std::min(text.size(), capacity_ - used_);
-    std::memcpy(buffer_.get() + used_, text.data(), n);
+    std::memcpy(buffer_ + used_, text.data(), n);
     used_ += n;
     text.remove_prefix(n);
   }
@@ -141,9 +146,9 @@ std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
     if (!ok_) break;
     const std::size_t fit = (capacity_ - used_ - kItemWidth) / kItemMax;
     const std::size_t take = std::min(left, fit);
-    char* end = render_items(data, take, buffer_.get() + used_);
-    text += static_cast<std::size_t>(end - buffer_.get()) - used_;
-    used_ = static_cast<std::size_t>(end - buffer_.get());
+    char* end = render_items(data, take, buffer_ + used_);
+    text += static_cast<std::size_t>(end - buffer_) - used_;
+    used_ = static_cast<std::size_t>(end - buffer_);
     data += take;
     left -= take;
     if (left == 0) used_ -= kSeparator;

@@ -22,11 +22,19 @@ class OutputSink {
   virtual ~OutputSink() = default;
   // False when not all of data could be written.
   virtual bool write(const char* data, std::size_t size) = 0;
-  // Starts writing a block that stays untouched until finish(), so that the writer can render
-  // the next block meanwhile; a sink without a thread of its own writes it at once.
-  virtual void start(const char* data, std::size_t size) { started_ok_ = write(data, size); }
-  // Waits for the started block (if any); false when it failed.
-  virtual bool finish() { return started_ok_; }
+  // Hands over a block. True when the sink queued it for a writer thread of its own: the block
+  // then stays untouched until finish() says it is written, and the next one is rendered
+  // meanwhile. False when it was written at once; finish() tells whether that worked.
+  virtual bool start(const char* data, std::size_t size) {
+    started_ok_ = started_ok_ && write(data, size);
+    return false;
+  }
+  // Waits until at most `pending` queued blocks are left unwritten (the oldest are written
+  // first); false when any write failed.
+  virtual bool finish(std::size_t pending = 0) {
+    static_cast<void>(pending);
+    return started_ok_;
+  }
 
  private:
   bool started_ok_ = true;
@@ -44,9 +52,9 @@ class StringSink final : public OutputSink {
 // The lines appended to the include file (a line feed, then two declarations).
 std::string declarations(const std::string& upper_stem);
 
-// Streams the generated source through two large buffers: one is rendered while the sink writes
-// the other. After the first failed write every further call does nothing and returns false, so
-// a full disk ends the run promptly.
+// Streams the generated source through large buffers, each handed to the sink when full: while
+// the sink's thread writes some, the next is rendered. After the first failed write every
+// further call does nothing and returns false, so a full disk ends the run promptly.
 class SourceWriter {
  public:
   static constexpr std::size_t kDefaultBuffer = std::size_t{1} << 20;
@@ -54,6 +62,9 @@ class SourceWriter {
   // kGrowAfter: small outputs touch little memory, large ones hand over few, large blocks.
   static constexpr std::size_t kStartBuffer = std::size_t{1} << 18;
   static constexpr std::size_t kGrowAfter = std::size_t{8} << 20;
+  // One being rendered, one being written and one queued, so that the writer finds the next
+  // block ready when it is done with one. A sink that writes at once needs only the first.
+  static constexpr std::size_t kBuffers = 3;
   // buffer_size is clamped to at least 64 bytes.
   explicit SourceWriter(OutputSink& sink, std::size_t buffer_size = kDefaultBuffer);
 
@@ -71,7 +82,7 @@ class SourceWriter {
  private:
   bool append(std::string_view text) {
     if (capacity_ - used_ >= text.size()) {  // the common case: short pieces that fit
-      std::memcpy(buffer_.get() + used_, text.data(), text.size());
+      std::memcpy(buffer_ + used_, text.data(), text.size());
       used_ += text.size();
       return ok_;
     }
@@ -80,16 +91,22 @@ class SourceWriter {
   bool append_slow(std::string_view text);
   void put_number(unsigned value);
 
-  // Hands the buffer to the sink and goes on in the spare one.
+  // Hands the buffer to the sink and goes on in a free one.
   void flush();
+  // Makes buffers_[current_] the one rendered into, grown as the output's size asks.
+  void use_buffer();
 
+  struct Buffer {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+  };
   OutputSink& sink_;
-  std::unique_ptr<char[]> buffer_;
-  std::unique_ptr<char[]> spare_;
-  std::size_t spare_capacity_ = 0;
+  Buffer buffers_[kBuffers];
+  std::size_t current_ = 0;  // the buffer being rendered
   std::size_t full_capacity_;
   std::size_t flushed_ = 0;
-  std::size_t capacity_;
+  char* buffer_ = nullptr;  // buffers_[current_]
+  std::size_t capacity_ = 0;
   std::size_t used_ = 0;
   bool ok_ = true;
 };
