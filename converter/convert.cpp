@@ -5,9 +5,10 @@
 namespace strtab2c {
 
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
-                  OutputSink& out, Diagnostics& diag, bool portable_c, std::size_t buffer_size) {
+                  OutputSink& out, Diagnostics& diag, bool portable_c, std::size_t buffer_size,
+                  const MappedFile* mapping) {
   SourceWriter writer(out, buffer_size);
-  ResReader reader(file);
+  ResReader reader(file, mapping);
   writer.preamble();
   for (unsigned n = 1; n <= count && writer.ok(); ++n) {
     const StringRead s = reader.read(n);

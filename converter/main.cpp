@@ -186,8 +186,8 @@ int main(int argc, char** argv) {
   std::printf(msg::kTraceWithOutput, __FILE__, __LINE__, names.out_path.c_str());
 
   PrintedDiagnostics diagnostics;
-  const bool written =
-      write_source(file, head.count(), names.upper_stem, output, diagnostics, portable_c);
+  const bool written = write_source(file, head.count(), names.upper_stem, output, diagnostics,
+                                    portable_c, SourceWriter::kDefaultBuffer, bytes.mapping());
   diagnostics.flush();
   if (!written || !output.close()) {
     return fail(msg::kWriteFailed, names.out_path.c_str());

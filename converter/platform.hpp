@@ -63,8 +63,13 @@ class MappedFile {
   bool map(std::FILE* file);
   std::string_view bytes() const { return std::string_view(data_, size_); }
   bool truncated() const;
+  // Copies size bytes at offset into out by reading the file, not the mapping: for a large range
+  // that costs less than faulting in every page it spans. False when they are not all there any
+  // more (the file shrank): take them from bytes(), which tells.
+  bool copy(std::uint64_t offset, std::size_t size, char* out) const;
 
  private:
+  std::FILE* file_ = nullptr;
   const char* data_ = nullptr;
   std::size_t size_ = 0;
 };

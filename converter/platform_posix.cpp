@@ -124,10 +124,6 @@ void on_sigbus(int, siginfo_t* info, void*) {
 
 }  // namespace
 
-#ifndef MAP_POPULATE
-#define MAP_POPULATE 0  // Linux only: map every page at once rather than fault each in
-#endif
-
 bool MappedFile::map(std::FILE* file) {
   struct stat st;
   if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
@@ -135,7 +131,7 @@ bool MappedFile::map(std::FILE* file) {
     return false;
   }
   const std::size_t size = static_cast<std::size_t>(st.st_size);
-  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(file), 0);
+  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fileno(file), 0);
   if (data == MAP_FAILED) return false;
   page_mask = ~static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE) - 1);
   mapping_truncated = 0;
@@ -146,8 +142,21 @@ bool MappedFile::map(std::FILE* file) {
   action.sa_sigaction = on_sigbus;
   action.sa_flags = SA_SIGINFO;
   sigaction(SIGBUS, &action, nullptr);
+  file_ = file;
   data_ = static_cast<const char*>(data);
   size_ = size;
+  return true;
+}
+
+bool MappedFile::copy(std::uint64_t offset, std::size_t size, char* out) const {
+  while (size > 0) {
+    const ssize_t got = pread(fileno(file_), out, size, static_cast<off_t>(offset));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    out += got;
+    offset += static_cast<std::uint64_t>(got);
+    size -= static_cast<std::size_t>(got);
+  }
   return true;
 }
 

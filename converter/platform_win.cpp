@@ -147,6 +147,7 @@ void unlock_file(std::FILE* file) {
 // A mapped file cannot shrink on Windows, but reading it whole serves as well there.
 bool MappedFile::map(std::FILE*) { return false; }
 bool MappedFile::truncated() const { return false; }
+bool MappedFile::copy(std::uint64_t, std::size_t, char*) const { return false; }
 MappedFile::~MappedFile() = default;
 
 std::string last_error_text() { return std::strerror(errno); }

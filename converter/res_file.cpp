@@ -66,13 +66,20 @@ StringRead ResReader::read(unsigned n) {
   const std::size_t offset = std::min<std::uint64_t>(entry.offset, file_.size());
   result.got = std::min<std::size_t>(entry.length, file_.size() - offset);
   if (result.got == entry.length) {
+    if (mapping_ && entry.length >= kReadAlone) {
+      copy_.resize(entry.length);
+      if (mapping_->copy(offset, entry.length, &copy_[0])) {
+        result.bytes = copy_;
+        return result;
+      }
+    }
     result.bytes = file_.substr(offset, entry.length);
     return result;
   }
   result.status = StringRead::Status::kShortString;
-  padded_.assign(entry.length, '\0');
-  file_.copy(&padded_[0], result.got, offset);
-  result.bytes = padded_;
+  copy_.assign(entry.length, '\0');
+  file_.copy(&copy_[0], result.got, offset);
+  result.bytes = copy_;
   return result;
 }
 

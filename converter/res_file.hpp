@@ -50,6 +50,8 @@ class InputBytes {
   // False on a read error (errno tells why).
   bool load(std::FILE* file) { return map_.map(file) || read_input(file, &data_); }
   std::string_view view() const { return data_.empty() ? map_.bytes() : std::string_view(data_); }
+  // The mapping the bytes are in, if they are mapped.
+  const MappedFile* mapping() const { return map_.bytes().empty() ? nullptr : &map_; }
   // False when the mapped file shrank while it was read: what was read is not the file.
   bool intact() const { return !map_.truncated(); }
 
@@ -77,12 +79,19 @@ struct StringRead {
 // Strings by number, from the file's bytes in memory: entries may point anywhere, in any order.
 class ResReader {
  public:
-  explicit ResReader(std::string_view file) : file_(file) {}
+  // From this length on, a string of a mapped file is read from the file: copying it out costs
+  // less than faulting in the pages of the mapping it spans, most of all on virtual machines.
+  static constexpr std::size_t kReadAlone = 4096;
+
+  // file: the input's bytes; mapping: where they are mapped from, if they are.
+  explicit ResReader(std::string_view file, const MappedFile* mapping = nullptr)
+      : file_(file), mapping_(mapping) {}
   StringRead read(unsigned n);
 
  private:
   std::string_view file_;
-  std::string padded_;  // a short string with its missing bytes as 0
+  const MappedFile* mapping_;
+  std::string copy_;  // a string read from the file, or a short one with its missing bytes as 0
 };
 
 }  // namespace strtab2c
