@@ -6,7 +6,8 @@ over several rounds and with `sync` before each timed command: strtab2c; the wri
 writing as many bytes as strtab2c's output in 1 MiB blocks into the same directory; and, for the
 large tables, `xxd -i` on the string bytes. Prints medians with min and max, each ratio to the
 write limit, the random-order and shared-string ratios to the same table stored in order, the
-overhead per string, and strtab2c's peak memory beyond the input's size.
+overhead per string, and strtab2c's peak memory beside the input's size (the mapped input counts
+only as far as it is touched).
 
 One round more than counted runs first, unmeasured, to warm the file system's memory.
 
@@ -119,7 +120,7 @@ def main():
             results[(count, length, layout)] = (tool_med, write_med)
             line = (f"{label:22} out {out_size / 1e6:7.1f} MB  strtab2c {fmt(t_tool)}  "
                     f"write {fmt(t_write)}  ratio {tool_med / write_med:4.2f}x  "
-                    f"peak {rss / 1024 - in_size / 2**20:5.1f} MiB beyond the input")
+                    f"peak {rss / 1024:5.1f} MiB (input {in_size / 2**20:5.1f} MiB)")
             if t_xxd:
                 line += f"  xxd -i {stats(t_xxd)[0] * 1000:.0f} ms ({stats(t_xxd)[0] / tool_med:.0f}x)"
             print(line, flush=True)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 namespace strtab2c {
@@ -24,6 +25,7 @@ constexpr std::size_t kItemWidth = 8;
 constexpr std::size_t kItemMax = 6;  // "0xff, "
 constexpr std::size_t kSeparator = 2;
 constexpr std::size_t kSizeAt = kItemWidth - 1;
+static_assert(kItemWidth == sizeof(std::uint64_t), "an item loads as one 64-bit number");
 
 struct HexItems {
   std::array<std::array<char, kItemWidth>, 256> text{};
@@ -48,14 +50,32 @@ const HexItems& hex_items() {
   return items;
 }
 
+// The item's size (its last byte) read from the item loaded as a number: the top byte on
+// little-endian machines, the lowest on big-endian ones.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr unsigned kSizeShift = 0;
+#else
+constexpr unsigned kSizeShift = 8 * kSizeAt;
+#endif
+
 // Renders all bytes with a trailing ", " each into out, which has room for size * 6 + 2 bytes.
 char* render_items(const unsigned char* bytes, std::size_t size, char* out) {
   const HexItems& items = hex_items();
-  for (std::size_t i = 0; i < size; ++i) {
-    const char* item = items.text[bytes[i]].data();
-    std::memcpy(out, item, kItemWidth);
-    out += item[kSizeAt];
+  // Each item loaded once, as one number that gives both its text and its size.
+  const auto put = [&items, &out](unsigned char byte) {
+    std::uint64_t item;
+    std::memcpy(&item, items.text[byte].data(), kItemWidth);
+    std::memcpy(out, &item, kItemWidth);
+    out += (item >> kSizeShift) & 0xff;
+  };
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {  // unrolled: the loads of four items overlap
+    put(bytes[i]);
+    put(bytes[i + 1]);
+    put(bytes[i + 2]);
+    put(bytes[i + 3]);
   }
+  for (; i < size; ++i) put(bytes[i]);
   return out;
 }
 
