@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Times strtab2c against the physical limit, writing the same bytes, and against `xxd -i`.
 
-Makes the tables with the build's strtab2c_bench_table, then for each table runs, interleaved
-over several rounds and with `sync` before each timed command: strtab2c; the write limit, `dd`
+Makes the tables with the build's strtab2c_bench_table (two scales, each in three layouts), then
+for each scale runs on each of its layouts, interleaved over several rounds and with `sync`
+before each timed command: strtab2c; the write limit, `dd`
 writing as many bytes as strtab2c's output in 1 MiB blocks into the same directory; and, for the
 large tables, `xxd -i` on the string bytes. Prints medians with min and max, each ratio to the
 write limit, the random-order and shared-string ratios to the same table stored in order, the
@@ -25,14 +26,8 @@ import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-TABLES = [  # label, layout, count, length
-    ("4096 x 16 KiB", "order", 4096, 16384),
-    ("4096 x 16 KiB random", "random", 4096, 16384),
-    ("4096 x 16 KiB shared", "shared", 4096, 16384),
-    ("65535 x 8 B", "order", 65535, 8),
-    ("65535 x 8 B random", "random", 65535, 8),
-    ("65535 x 8 B shared", "shared", 65535, 8),
-]
+SCALES = [("4096 x 16 KiB", 4096, 16384), ("65535 x 8 B", 65535, 8)]  # label, count, length
+LAYOUTS = ["order", "random", "shared"]
 
 
 def timed(cmd, cwd):
@@ -43,7 +38,7 @@ def timed(cmd, cwd):
     elapsed = time.perf_counter() - start
     if proc.returncode != 0:
         sys.exit(f"failed ({proc.returncode}): {' '.join(cmd)}")
-    return elapsed, None
+    return elapsed
 
 
 def peak_rss_kib(cmd, cwd):
@@ -65,6 +60,77 @@ def fmt(values):
     return f"{med * 1000:8.1f} ms [{lo * 1000:.1f}..{hi * 1000:.1f}]"
 
 
+class Table:
+    """One layout of a scale: its file, the commands timed on it and their times."""
+
+    def __init__(self, layout, count, length, tool, maker, work, have_xxd):
+        self.layout = layout
+        self.work = work
+        self.name = f"{layout}_{count}_{length}.bin"
+        subprocess.run([maker, layout, str(count), str(length), self.name], cwd=work, check=True)
+        self.in_size = os.path.getsize(os.path.join(work, self.name))
+        self.out_c = os.path.join(work, self.name.replace(".bin", "_bin.c"))
+        self.tool_cmd = [tool, self.name, "inc.h"]
+        subprocess.run(self.tool_cmd, cwd=work, check=True, stdout=subprocess.DEVNULL)
+        self.out_size = os.path.getsize(self.out_c)
+        self.rss = peak_rss_kib(self.tool_cmd, work)
+        os.remove(self.out_c)
+        self.write_cmd = ["dd", "if=/dev/zero", "of=limit.out", "bs=1M",
+                          f"count={self.out_size}", "iflag=count_bytes", "status=none"]
+        self.xxd = have_xxd and layout == "order" and length > 1024
+        if self.xxd:
+            with open(os.path.join(work, self.name), "rb") as f, \
+                    open(os.path.join(work, "raw.bin"), "wb") as raw:
+                f.seek(16 * (count + 1))
+                shutil.copyfileobj(f, raw)
+        self.times = {"tool": [], "write": [], "xxd": []}
+
+    def run_round(self):
+        # Each command's output goes before the next starts: each finds the same memory.
+        self.times["tool"].append(timed(self.tool_cmd, self.work))
+        os.remove(self.out_c)
+        os.remove(os.path.join(self.work, "inc.h"))
+        self.times["write"].append(timed(self.write_cmd, self.work))
+        os.remove(os.path.join(self.work, "limit.out"))
+        if self.xxd:
+            self.times["xxd"].append(timed(["sh", "-c", "xxd -i raw.bin > xxd.out"], self.work))
+            os.remove(os.path.join(self.work, "xxd.out"))
+
+    def remove(self):
+        for leftover in ("raw.bin", self.name):
+            path = os.path.join(self.work, leftover)
+            if os.path.exists(path):
+                os.remove(path)
+
+
+def run_scale(label, count, length, tool, maker, work, rounds, have_xxd):
+    """Times the three layouts of one scale, all interleaved in each round, so that the layouts'
+    ratios compare runs made side by side."""
+    tables = [Table(layout, count, length, tool, maker, work, have_xxd) for layout in LAYOUTS]
+    # One round more than counted: the first one warms the file system's memory, which a fresh
+    # tmpfs or a new file otherwise charges to whichever command comes first.
+    for round_ in range(rounds + 1):
+        for table in tables:
+            table.run_round()
+        if round_ == 0:
+            for table in tables:
+                table.times = {key: [] for key in table.times}
+    results = {}
+    for table in tables:
+        t_tool, t_write, t_xxd = (table.times[k] for k in ("tool", "write", "xxd"))
+        tool_med, write_med = stats(t_tool)[0], stats(t_write)[0]
+        results[(count, length, table.layout)] = (tool_med, write_med)
+        row = label if table.layout == "order" else f"{label} {table.layout}"
+        line = (f"{row:22} out {table.out_size / 1e6:7.1f} MB  strtab2c {fmt(t_tool)}  "
+                f"write {fmt(t_write)}  ratio {tool_med / write_med:4.2f}x  "
+                f"peak {table.rss / 1024:5.1f} MiB (input {table.in_size / 2**20:5.1f} MiB)")
+        if t_xxd:
+            line += f"  xxd -i {stats(t_xxd)[0] * 1000:.0f} ms ({stats(t_xxd)[0] / tool_med:.0f}x)"
+        print(line, flush=True)
+        table.remove()
+    return results
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build", nargs="?", default=os.path.join(HERE, "..", "build"))
@@ -82,56 +148,13 @@ def main():
           f"rounds: {args.rounds}, interleaved; medians [min..max]\n")
     try:
         results = {}
-        for label, layout, count, length in TABLES:
-            name = f"{layout}_{count}_{length}.bin"
-            subprocess.run([maker, layout, str(count), str(length), name], cwd=work, check=True)
-            in_size = os.path.getsize(os.path.join(work, name))
-            out_c = os.path.join(work, name.replace(".bin", "_bin.c"))
-            tool_cmd = [tool, name, "inc.h"]
-            subprocess.run(tool_cmd, cwd=work, check=True, stdout=subprocess.DEVNULL)
-            out_size = os.path.getsize(out_c)
-            rss = peak_rss_kib(tool_cmd, work)
-            os.remove(out_c)
-            write_cmd = ["dd", "if=/dev/zero", "of=limit.out", "bs=1M", f"count={out_size}",
-                         "iflag=count_bytes", "status=none"]
-            xxd = have_xxd and layout == "order" and length > 1024
-            if xxd:
-                with open(os.path.join(work, name), "rb") as f, \
-                        open(os.path.join(work, "raw.bin"), "wb") as raw:
-                    f.seek(16 * (count + 1))
-                    shutil.copyfileobj(f, raw)
-            t_tool, t_write, t_xxd = [], [], []
-            # One round more than counted: the first one warms the file system's memory, which
-            # a fresh tmpfs or a new file otherwise charges to whichever command comes first.
-            for round_ in range(args.rounds + 1):
-                if round_ == 1:
-                    t_tool, t_write, t_xxd = [], [], []
-                # Each command's output goes before the next starts: each finds the same memory.
-                t_tool.append(timed(tool_cmd, work)[0])
-                os.remove(out_c)
-                os.remove(os.path.join(work, "inc.h"))
-                t_write.append(timed(write_cmd, work)[0])
-                os.remove(os.path.join(work, "limit.out"))
-                if xxd:
-                    t_xxd.append(timed(["sh", "-c", "xxd -i raw.bin > xxd.out"], work)[0])
-                    os.remove(os.path.join(work, "xxd.out"))
-            tool_med = stats(t_tool)[0]
-            write_med = stats(t_write)[0]
-            results[(count, length, layout)] = (tool_med, write_med)
-            line = (f"{label:22} out {out_size / 1e6:7.1f} MB  strtab2c {fmt(t_tool)}  "
-                    f"write {fmt(t_write)}  ratio {tool_med / write_med:4.2f}x  "
-                    f"peak {rss / 1024:5.1f} MiB (input {in_size / 2**20:5.1f} MiB)")
-            if t_xxd:
-                line += f"  xxd -i {stats(t_xxd)[0] * 1000:.0f} ms ({stats(t_xxd)[0] / tool_med:.0f}x)"
-            print(line, flush=True)
-            for leftover in ("raw.bin", name):
-                path = os.path.join(work, leftover)
-                if os.path.exists(path):
-                    os.remove(path)
+        for label, count, length in SCALES:
+            results.update(run_scale(label, count, length, tool, maker, work, args.rounds,
+                                     have_xxd))
         print()
-        for count, length in ((4096, 16384), (65535, 8)):
+        for _, count, length in SCALES:
             base = results[(count, length, "order")][0]
-            for layout in ("random", "shared"):
+            for layout in LAYOUTS[1:]:
                 print(f"{count} x {length} B {layout:6} / in order: "
                       f"{results[(count, length, layout)][0] / base:.2f}x")
         tool_med, write_med = results[(65535, 8, "order")]

@@ -89,6 +89,9 @@ class ResReader {
   StringRead read(unsigned n);
 
  private:
+  // Entry n, when all its bytes are in the file.
+  bool find_entry(unsigned n, res_entry* e) const;
+
   std::string_view file_;
   const MappedFile* mapping_;
   std::string copy_;  // a string read from the file, or a short one with its missing bytes as 0
