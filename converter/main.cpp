@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,11 +54,13 @@ class PrintedDiagnostics final : public Diagnostics {
     line(msg::kUnfitLength, static_cast<int>(got), static_cast<int>(length));
   }
   void text_len(std::size_t length) override {
-    char number[24];
-    char* end = std::to_chars(number, number + sizeof number, length).ptr;
-    text_.append(msg::kTextLenPrefix)
-        .append(number, static_cast<std::size_t>(end - number))
-        .push_back('\n');
+    // The line made whole first, then appended at once.
+    constexpr std::size_t kPrefix = sizeof msg::kTextLenPrefix - 1;
+    char line[kPrefix + 24];
+    std::memcpy(line, msg::kTextLenPrefix, kPrefix);
+    char* end = std::to_chars(line + kPrefix, line + sizeof line - 1, length).ptr;
+    *end++ = '\n';
+    text_.append(line, static_cast<std::size_t>(end - line));
     if (text_.size() >= kFlushAt) flush();
   }
   void flush() {

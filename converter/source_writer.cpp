@@ -143,11 +143,33 @@ bool SourceWriter::append_slow(std::string_view text) {
   return ok_;
 }
 
+std::string_view DecimalCount::of(unsigned n) {
+  if (valid_ && n == last_ + 1 && n != 0) {
+    std::size_t i = kDigitsMax;
+    while (i > start_ && text_[i - 1] == '9') text_[--i] = '0';
+    if (i > start_) {
+      ++text_[i - 1];
+    } else {
+      text_[--start_] = '1';
+    }
+  } else {
+    char digits[kDigitsMax];
+    const std::size_t size =
+        static_cast<std::size_t>(std::to_chars(digits, digits + kDigitsMax, n).ptr - digits);
+    start_ = kDigitsMax - size;
+    std::memcpy(text_ + start_, digits, size);
+  }
+  last_ = n;
+  valid_ = true;
+  return std::string_view(text_ + start_, kDigitsMax - start_);
+}
+
 void SourceWriter::put_number(unsigned value) {
-  // Called several times per string; printf's parsing would dominate small tables.
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  append(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+  const std::string_view digits = count_.of(value);
+  if (capacity_ - used_ < DecimalCount::kDigitsMax) flush();
+  if (!ok_) return;
+  std::memcpy(buffer_ + used_, digits.data(), DecimalCount::kDigitsMax);  // one fixed-size move
+  used_ += digits.size();
 }
 
 bool SourceWriter::preamble() { return append(kPreamble); }

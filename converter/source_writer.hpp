@@ -52,6 +52,23 @@ class StringSink final : public OutputSink {
 // The lines appended to the include file (a line feed, then two declarations).
 std::string declarations(const std::string& upper_stem);
 
+// The decimal text of numbers that mostly come one after another, as the arrays and the table
+// count through the strings: each made from the one before by carrying, where formatting each
+// anew would cost more than a short string's items.
+class DecimalCount {
+ public:
+  static constexpr std::size_t kDigitsMax = 10;  // 4294967295
+  // The digits of n. They are followed by at least kDigitsMax - size() readable bytes, so that
+  // a copy of kDigitsMax bytes may take them.
+  std::string_view of(unsigned n);
+
+ private:
+  char text_[2 * kDigitsMax] = {};  // the digits end at kDigitsMax
+  std::size_t start_ = kDigitsMax;
+  unsigned last_ = 0;
+  bool valid_ = false;
+};
+
 // Streams the generated source through large buffers, each handed to the sink when full: while
 // the sink's thread writes some, the next is rendered. After the first failed write every
 // further call does nothing and returns false, so a full disk ends the run promptly.
@@ -101,6 +118,7 @@ class SourceWriter {
     std::size_t size = 0;
   };
   OutputSink& sink_;
+  DecimalCount count_;
   Buffer buffers_[kBuffers];
   std::size_t current_ = 0;  // the buffer being rendered
   std::size_t full_capacity_;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "table_builder.hpp"
 
 using namespace strtab2c;
@@ -26,6 +29,17 @@ TEST(SourceWriter, ArraysRenderEveryByteValueLikePrintf) {
   }
   EXPECT_EQ(reference_hex(std::string("\x48\x65\x6c\x6c\x6f\x00", 6)),
             "0x48, 0x65, 0x6c, 0x6c, 0x6f, 0x0");
+}
+
+// Counting up carries through every digit; any other step starts afresh.
+TEST(DecimalCount, CountsAndJumpsLikeToString) {
+  DecimalCount count;
+  std::vector<unsigned> numbers = {7, 0, 1, 9, 99, 4294967294u, 4294967295u, 0, 5, 4};
+  for (unsigned n = 1; n <= 100000; ++n) numbers.push_back(n);
+  for (unsigned n : numbers) {
+    const std::string_view text = count.of(n);
+    ASSERT_EQ(text, std::to_string(n));
+  }
 }
 
 TEST(SourceWriter, DeclarationsText) {
