@@ -2,13 +2,13 @@
 """Times strtab2c against the physical limit, writing the same bytes, and against `xxd -i`.
 
 Makes the tables with the build's strtab2c_bench_table (two scales, each in three layouts), then
-for each scale runs on each of its layouts, interleaved over several rounds and with `sync`
-before each timed command: strtab2c; the write limit, `dd`
-writing as many bytes as strtab2c's output in 1 MiB blocks into the same directory; and, for the
-large tables, `xxd -i` on the string bytes. Prints medians with min and max, each ratio to the
-write limit, the random-order and shared-string ratios to the same table stored in order, the
-overhead per string, and strtab2c's peak memory beside the input's size (the mapped input counts
-only as far as it is touched).
+for each scale times on each of its layouts, interleaved over several rounds (the layouts taking
+turns at each place in a round) and with `sync` before each command: strtab2c; the write limit,
+`dd` writing as many bytes as strtab2c's output in 1 MiB blocks into the same directory; and,
+for the large table stored in order, `xxd -i` on the string bytes. Prints medians with min and
+max, each ratio to the write limit, the random-order and shared-string ratios to the same table
+stored in order, the overhead per string, and strtab2c's peak memory beside the input's size
+(the mapped input counts only as far as it is touched).
 
 One round more than counted runs first, unmeasured, to warm the file system's memory.
 
