@@ -23,11 +23,10 @@ class Diagnostics {
 };
 
 // Writes the preamble, one array per string, the table and the count, and flushes. False at the
-// first failed write, with nothing more written. portable_c writes what no ISO C or C++ takes
-// (an empty string's empty initializer, an empty table) in a form that every compiler takes.
+// first failed write, with nothing more written.
 // mapping: the file that file's bytes are mapped from, if they are (see ResReader).
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
-                  OutputSink& out, Diagnostics& diag, bool portable_c = false,
+                  OutputSink& out, Diagnostics& diag, const SourceOptions& options = {},
                   std::size_t buffer_size = SourceWriter::kDefaultBuffer,
                   const MappedFile* mapping = nullptr);
 

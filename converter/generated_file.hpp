@@ -1,6 +1,7 @@
 // The generated source file appears whole or not at all: its text goes to a temporary file in the
 // same directory, which replaces the final name only once complete and closed. A killed run
-// leaves at most its temporary file (<final name>.<process id>.tmp), never a cut-off final file
+// leaves at most its temporary file (<final name>.<process id>.tmp, the name cut short where
+// the system allows no more), never a cut-off final file
 // that a build system would take for up to date.
 #pragma once
 
@@ -31,8 +32,9 @@ class GeneratedFile final : public OutputSink {
   ~GeneratedFile();
 
   // False when the file cannot be created at path: no such directory, no permission, or a
-  // directory standing there.
-  bool open(const std::string& path);
+  // directory standing there. *failed_path: the path that errno's reason is about, the final one
+  // or the temporary one.
+  bool open(const std::string& path, std::string* failed_path = nullptr);
   bool write(const char* data, std::size_t size) override;
 #ifndef STRTAB2C_NO_THREADS
   bool start(const char* data, std::size_t size) override;

@@ -1,7 +1,7 @@
 // strtab2c: turns a string resource file into a C source file of byte arrays and appends the
 // matching declarations to a shared header.
 //
-//   strtab2c [--portable-c] <string resource file> <include file>
+//   strtab2c [options] [--] <string resource file> <include file> [ignored...]
 //
 // Prints progress and errors on stdout; exits 0 on success, -1 on failure.
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line.hpp"
 #include "convert.hpp"
 #include "generated_file.hpp"
 #include "include_file.hpp"
@@ -25,6 +26,21 @@ using namespace strtab2c;
 
 constexpr int kFailure = -1;
 
+// The path with its control characters written as escapes, so that the line stays one line.
+std::string printable(const std::string& path) {
+  std::string out;
+  for (unsigned char c : path) {
+    if (c >= 0x20 && c != 0x7f) {
+      out.push_back(static_cast<char>(c));
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      out += escape;
+    }
+  }
+  return out;
+}
+
 // The one way out of a failed run: its line on stdout, -1.
 int fail(const char* line) {
   std::fputs(line, stdout);
@@ -36,12 +52,14 @@ int fail(const char* format, const Args&... args) {
   return kFailure;
 }
 
-// A failed open: the line on stdout, and what the system said on stderr.
-int fail_open(const char* format, const std::string& path) {
+// A failed open: the line on stdout, and on stderr what the system said of the path it is about
+// (the temporary file's, where that one failed).
+int fail_open(const char* format, const std::string& path, const std::string& reason_path) {
   const std::string reason = last_error_text();
-  std::fprintf(stderr, msg::kReason, path.c_str(), reason.c_str());
+  std::fprintf(stderr, msg::kReason, printable(reason_path).c_str(), reason.c_str());
   return fail(format, path.c_str());
 }
+int fail_open(const char* format, const std::string& path) { return fail_open(format, path, path); }
 
 // The per-string lines, gathered into large writes: one stdio call per line would cost more
 // than rendering the string.
@@ -78,21 +96,6 @@ class PrintedDiagnostics final : public Diagnostics {
   }
   std::string text_;
 };
-
-// The path with its control characters written as escapes, so that the line stays one line.
-std::string printable(const std::string& path) {
-  std::string out;
-  for (unsigned char c : path) {
-    if (c >= 0x20 && c != 0x7f) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\x%02x", c);
-      out += escape;
-    }
-  }
-  return out;
-}
 
 // The argument the generated file would clobber, if any: the file standing at the output path
 // (not followed, since a link there is replaced) compared with the files the run has open. When
@@ -131,21 +134,26 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   std::vector<std::string> args = utf8_arguments(argc, argv);
   args.erase(args.begin());
-  if (args.size() == 1 && args[0] == "--version") {
+  const CommandLine line = parse_command_line(args);
+  if (line.action == CommandLine::Action::kVersion) {
     std::printf(msg::kVersion, STRTAB2C_VERSION);
     return stdout_ok() ? 0 : kFailure;
   }
-  if (args.size() == 1 &&
-      (args[0] == "--help" || (kNativePaths == PathStyle::kWindows && args[0] == "/?"))) {
+  if (line.action == CommandLine::Action::kHelp) {
     std::fputs(msg::kUsage, stdout);
     return stdout_ok() ? 0 : kFailure;
   }
-  const bool portable_c = !args.empty() && args[0] == "--portable-c";
-  if (portable_c) args.erase(args.begin());
-  // Exactly two paths: a third is most often a path with a blank that lost its quotes.
-  if (args.size() != 2) return fail(msg::kIllegalParams);
-  const std::string& input_path = args[0];
-  const std::string& include_path = args[1];
+  if (!line.unknown_option.empty()) {
+    std::fprintf(stderr, msg::kUnknownOption, printable(line.unknown_option).c_str());
+  }
+  if (line.action != CommandLine::Action::kConvert) return fail(msg::kIllegalParams);
+  if (!line.ignored.empty()) {
+    std::string ignored;
+    for (const std::string& arg : line.ignored) ignored += " \"" + printable(arg) + "\"";
+    std::fprintf(stderr, msg::kIgnoredArguments, ignored.c_str());
+  }
+  const std::string& input_path = line.input_path;
+  const std::string& include_path = line.include_path;
   const OutputNames names = derive_output_names(input_path, include_path);
   if (has_control_character(names.vname)) {
     return fail(msg::kControlCharacter, printable(input_path).c_str());
@@ -185,12 +193,15 @@ int main(int argc, char** argv) {
     return fail(msg::kWouldOverwrite, names.out_path.c_str(), victim->c_str());
   }
   GeneratedFile output;
-  if (!output.open(names.out_path)) return fail_open(msg::kOpenOutput, names.out_path);
+  std::string failed_path;
+  if (!output.open(names.out_path, &failed_path)) {
+    return fail_open(msg::kOpenOutput, names.out_path, failed_path);
+  }
   std::printf(msg::kTraceWithOutput, __FILE__, __LINE__, names.out_path.c_str());
 
   PrintedDiagnostics diagnostics;
   const bool written = write_source(file, head.count(), names.upper_stem, output, diagnostics,
-                                    portable_c, SourceWriter::kDefaultBuffer, bytes.mapping());
+                                    line.options, SourceWriter::kDefaultBuffer, bytes.mapping());
   diagnostics.flush();
   if (!written || !output.close()) {
     return fail(msg::kWriteFailed, names.out_path.c_str());

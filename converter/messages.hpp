@@ -21,6 +21,10 @@ inline constexpr char kReplaceFailed[] = "error: replace %s failed\n";
 
 // Standard error: the system's reason beside a failed open, and a standard output that failed.
 inline constexpr char kReason[] = "strtab2c: %s: %s\n";
+inline constexpr char kUnknownOption[] =
+    "strtab2c: unknown option %s (a path that begins with \"--\" goes after \"--\")\n";
+inline constexpr char kIgnoredArguments[] =
+    "strtab2c: warning: only two paths are taken; ignored:%s (a path with a blank needs quotes)\n";
 inline constexpr char kStdoutFailed[] = "strtab2c: error: write standard output failed: %s\n";
 
 // Progress lines of a run.
@@ -40,14 +44,17 @@ inline constexpr char kUnfitLength[] = "error: unfit string length %d vs %d\n";
 // --version and --help.
 inline constexpr char kVersion[] = "strtab2c %s\n";
 inline constexpr char kUsage[] =
-    "usage: strtab2c [--portable-c] <string resource file> <include file>\n"
+    "usage: strtab2c [--portable-c] [--] <string resource file> <include file>\n"
     "\n"
     "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
     "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
     "table and a count. Then appends their extern declarations to the include file.\n"
     "Progress and errors go to standard output; the exit status is 0 on success, -1 on\n"
-    "failure. --portable-c writes an empty string as one zero byte and an empty table as one\n"
-    "null pointer, which every C and C++ compiler takes. Also: --help, --version. More in\n"
-    "README.md.\n";
+    "failure. Options may stand anywhere; \"--\" ends them, and arguments after the two paths\n"
+    "are ignored.\n"
+    "  --portable-c  an empty string as one zero byte, an empty table as one null pointer,\n"
+    "                which every C and C++ compiler takes\n"
+    "  --help, --version\n"
+    "More in README.md.\n";
 
 }  // namespace strtab2c::msg

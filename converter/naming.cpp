@@ -1,5 +1,7 @@
 #include "naming.hpp"
 
+#include <algorithm>
+
 namespace strtab2c {
 
 namespace {
@@ -17,6 +19,16 @@ std::size_t directory_end(const std::string& path, PathStyle style) {
   const std::size_t at = path.find_last_of(kSeparators);
   if (at == std::string::npos && style == PathStyle::kWindows && has_drive(path)) return 1;
   return at;
+}
+
+// The bytes of the UTF-8 character that begins with lead (a stray byte counts alone), and the
+// units a name of that style counts for it: POSIX counts bytes, Windows UTF-16 code units.
+std::size_t character_bytes(unsigned char lead) {
+  return lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+}
+std::size_t character_units(std::size_t bytes, PathStyle style) {
+  if (style == PathStyle::kPosix) return bytes;
+  return bytes == 4 ? 2 : 1;
 }
 
 }  // namespace
@@ -46,6 +58,24 @@ OutputNames derive_output_names(const std::string& input_path, const std::string
   }
   names.out_path += names.vname + ".c";
   return names;
+}
+
+std::string temporary_path(const std::string& path, const std::string& suffix, std::size_t name_max,
+                           PathStyle style) {
+  const std::size_t dir_end = directory_end(path, style);
+  std::size_t end = dir_end == std::string::npos ? 0 : dir_end + 1;  // the name is kept up to here
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < suffix.size(); i += character_bytes(suffix[i])) {
+    units += character_units(character_bytes(suffix[i]), style);
+  }
+  while (end < path.size()) {
+    const std::size_t bytes =
+        std::min(character_bytes(static_cast<unsigned char>(path[end])), path.size() - end);
+    units += character_units(bytes, style);
+    if (units > name_max) break;
+    end += bytes;
+  }
+  return path.substr(0, end) + suffix;
 }
 
 std::string upper_stem(std::string stem) {

@@ -30,6 +30,12 @@ inline constexpr PathStyle kNativePaths = PathStyle::kPosix;
 OutputNames derive_output_names(const std::string& input_path, const std::string& include_path,
                                 PathStyle style = kNativePaths);
 
+// The path of a temporary file beside path: its name followed by suffix, the name cut short at a
+// character's boundary where the whole would pass name_max units (bytes in POSIX style, UTF-16
+// code units in Windows style), so that it fits wherever the final name does.
+std::string temporary_path(const std::string& path, const std::string& suffix, std::size_t name_max,
+                           PathStyle style = kNativePaths);
+
 // The stem as used in identifiers: 'a'..'z' become upper case, every other byte stays.
 std::string upper_stem(std::string stem);
 

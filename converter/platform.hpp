@@ -31,6 +31,9 @@ std::FILE* create_new_file(const std::string& path);
 bool replace_file(const std::string& from, const std::string& to);
 bool remove_file(const std::string& path);
 bool is_directory(const std::string& path);
+// The longest file name that directory dir takes, in the units the system counts: bytes on
+// POSIX, UTF-16 code units on Windows.
+std::size_t name_max(const std::string& dir);
 
 // Which file an open stream or a path refers to, across links and spellings.
 struct FileId {

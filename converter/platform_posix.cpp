@@ -53,6 +53,11 @@ bool is_directory(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::size_t name_max(const std::string& dir) {
+  const long n = pathconf(dir.empty() ? "." : dir.c_str(), _PC_NAME_MAX);
+  return n > 0 ? static_cast<std::size_t>(n) : 255;
+}
+
 static FileId to_id(const struct stat& st) {
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }

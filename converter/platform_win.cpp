@@ -94,6 +94,8 @@ bool is_directory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::size_t name_max(const std::string&) { return MAX_PATH - 5; }  // 255 on NTFS, FAT and ReFS
+
 static bool handle_id(HANDLE handle, FileId* id) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle, &info)) return false;

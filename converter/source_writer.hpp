@@ -16,6 +16,13 @@
 
 namespace strtab2c {
 
+// What the generated file may add to the plain form.
+struct SourceOptions {
+  // What no ISO C or C++ takes (an empty string's empty initializer, an empty table) in a form
+  // that every compiler takes.
+  bool portable_c = false;
+};
+
 // Where generated text goes: a file for the tool, memory for tests and the fuzzer.
 class OutputSink {
  public:

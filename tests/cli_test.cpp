@@ -116,45 +116,87 @@ TEST(Cli, PlacesAndNamesTheOutput) {
   }
 }
 
-// A third path is most often a path with a blank that lost its quotes: refused before any open.
-TEST(Cli, ExtraArgumentsAreRefused) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"My", "Strings.bin", "res.h"},
-        std::vector<std::string>{"--portable-c", "My", "Strings.bin", "res.h"}}) {
-    Scratch s;
-    s.write("My", table({"ab"}));
-    const RunResult r = s.run(args);
-    EXPECT_EQ(r.status, kFailed);
-    EXPECT_EQ(r.lines, std::vector<std::string>{"illegal params"});
-    EXPECT_EQ(s.list(), std::vector<std::string>{"My"});
+// Options anywhere, "--" to end them, paths after the second ignored: each run leaves stdout,
+// status and files exactly as the plain two-path run does, and says on stderr what it ignored.
+TEST(Cli, ArgumentsAsPeopleTypeThem) {
+  const std::string warning = "strtab2c: warning: only two paths are taken; ignored:";
+  const std::string hint = " (a path with a blank needs quotes)" + std::string(kEol);
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> plain;  // the two-path run it must equal
+    std::string err;
+  } cases[] = {
+      {{"t.bin", "t.h", "extra"}, {"t.bin", "t.h"}, warning + " \"extra\"" + hint},
+      {{"t.bin", "t.h", "My", "Strings.bin"},
+       {"t.bin", "t.h"},
+       warning + " \"My\" \"Strings.bin\"" + hint},
+      {{"--portable-c", "t.bin", "t.h"}, {"--portable-c", "t.bin", "t.h"}, ""},
+      {{"t.bin", "--portable-c", "t.h"}, {"--portable-c", "t.bin", "t.h"}, ""},
+      {{"t.bin", "t.h", "--portable-c"}, {"--portable-c", "t.bin", "t.h"}, ""},
+      {{"--", "--odd.bin", "t.h"}, {"--", "--odd.bin", "t.h"}, ""},
+  };
+  for (const auto& c : cases) {
+    Scratch s, plain;
+    for (const Scratch* d : {&s, &plain}) {
+      d->write("t.bin", table({"", "ab"}));
+      d->write("--odd.bin", table({"x"}));
+    }
+    const RunResult r = s.run(c.args);
+    const RunResult p = plain.run(c.plain);
+    const std::string what = c.args[0] + " " + c.args[1] + " " + c.args[2];
+    EXPECT_EQ(r.status, 0) << what;
+    EXPECT_EQ(r.out, p.out) << what;
+    EXPECT_EQ(r.err, c.err) << what;
+    EXPECT_EQ(s.list(), plain.list()) << what;
+    for (const std::string& name : plain.list()) EXPECT_EQ(s.read(name), plain.read(name)) << name;
   }
+  // The option counts in last place too (not a header named --portable-c).
+  Scratch s;
+  s.write("t.bin", table({""}));
+  ASSERT_EQ(s.run({"t.bin", "t.h", "--portable-c"}).status, 0);
+  EXPECT_NE(s.read("t_bin.c").find("STR_1[] = {0x0}; "), std::string::npos);
+  EXPECT_EQ(s.list(), (std::vector<std::string>{"t.bin", "t.h", "t_bin.c"}));
+  Scratch odd;
+  odd.write("--odd.bin", table({"x"}));
+  ASSERT_EQ(odd.run({"--", "--odd.bin", "t.h"}).status, 0);
+  EXPECT_EQ(odd.read("--odd_bin.c"), reference_source("--ODD_BIN", {"x"}));
 }
 
 TEST(Cli, VersionAndHelpAnswerOnStdout) {
   Scratch s;
+  const std::string usage =
+      "usage: strtab2c [--portable-c] [--] <string resource file> <include file>";
+  const std::string unknown =
+      "strtab2c: unknown option --bogus (a path that begins with \"--\" goes after \"--\")" +
+      std::string(kEol);
   const struct {
     std::vector<std::string> args;
     int status;
-    std::string first_line;
+    std::string line;  // the first line of help, else the last line
+    std::string err;
   } cases[] = {
-      {{"--version"}, 0, std::string("strtab2c ") + STRTAB2C_VERSION},
-      {{"--help"}, 0, "usage: strtab2c [--portable-c] <string resource file> <include file>"},
-      {{"/?"},
-       kWindows ? 0 : kFailed,
-       kWindows ? "usage: strtab2c [--portable-c] <string resource file> <include file>"
-                : "illegal params"},
-      {{"--bogus"}, kFailed, "illegal params"},
-      {{"-h"}, kFailed, "illegal params"},
-      {{"--portable-c", "t.bin"}, kFailed, "illegal params"},
+      {{"--version"}, 0, std::string("strtab2c ") + STRTAB2C_VERSION, ""},
+      {{"t.bin", "t.h", "--version"}, 0, std::string("strtab2c ") + STRTAB2C_VERSION, ""},
+      {{"--help"}, 0, usage, ""},
+      {{"/?"}, kWindows ? 0 : kFailed, kWindows ? usage : "illegal params", ""},
+      {{"--bogus"}, kFailed, "illegal params", unknown},
+      {{"t.bin", "--bogus", "t.h"}, kFailed, "illegal params", unknown},
+      {{"-h"}, kFailed, "illegal params", ""},
+      {{"--portable-c", "t.bin"}, kFailed, "illegal params", ""},
+      {{"t.bin", "--", "--portable-c"},
+       kFailed,
+       "open input t.bin failed",
+       "strtab2c: t.bin: No such file or directory" + std::string(kEol)},
   };
   for (const auto& c : cases) {
     const RunResult r = s.run(c.args);
     EXPECT_EQ(r.status, c.status) << c.args[0];
     ASSERT_FALSE(r.lines.empty()) << c.args[0];
-    EXPECT_EQ(r.lines[0], c.first_line);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.lines[0].rfind("usage", 0) == 0 ? r.lines[0] : r.lines.back(), c.line);
+    EXPECT_EQ(r.err, c.err) << c.args[0];
   }
-  EXPECT_FALSE(s.exists("--bogus"));
+  // "--" ended the options: a header named --portable-c was made, and nothing else.
+  EXPECT_EQ(s.list(), std::vector<std::string>{"--portable-c"});
 }
 
 // Strings stored out of order or shared between entries, and a table that arrives through a pipe,
@@ -265,6 +307,12 @@ TEST(Cli, LongPathsAndNames) {
   EXPECT_EQ(r.status, 0) << r.out;
   std::string stem(200, 'N');
   EXPECT_EQ(s.read(dir + "/" + name + "_bin.c"), reference_source(stem + "_BIN", {"q"}));
+  // A name near the system's 255: its temporary name must fit too.
+  const std::string near(245, 'n');
+  s.write(near + ".bin", table({"q"}));
+  const RunResult n = s.run({near + ".bin", "n.h"});
+  EXPECT_EQ(n.status, 0) << n.err;
+  EXPECT_EQ(s.read(near + "_bin.c"), reference_source(std::string(245, 'N') + "_BIN", {"q"}));
   if (kWindows) return;  // takes paths of any length through the \\?\\ form
   // Past the system's limit (PATH_MAX, 4096 bytes on Linux) the message says why.
   std::string too_long;
@@ -356,6 +404,7 @@ TEST(Cli, OutputThatCannotBeOpened) {
   EXPECT_EQ(r.status, kFailed);
   ASSERT_EQ(r.lines.size(), 8u);
   EXPECT_EQ(r.lines.back(), "open output in_bin.c failed");
+  EXPECT_EQ(r.err, "strtab2c: in_bin.c: Is a directory" + std::string(kEol));
   EXPECT_EQ(s.read("inc.h"), "");
 }
 

@@ -51,8 +51,8 @@ TEST(WriteSource, PortableCChangesOnlyEmptyStringsAndEmptyTables) {
   const std::string none = header(0);
   StringSink out;
   RecordingDiagnostics diag;
-  ASSERT_TRUE(write_source(two, 2, "P", out, diag, true));
-  ASSERT_TRUE(write_source(none, 0, "E", out, diag, true));
+  ASSERT_TRUE(write_source(two, 2, "P", out, diag, SourceOptions{true}));
+  ASSERT_TRUE(write_source(none, 0, "E", out, diag, SourceOptions{true}));
   EXPECT_EQ(out.text,
             "#include <res_manager_api.h> \n\n"
             "static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
@@ -77,7 +77,7 @@ TEST(WriteSource, SameBytesForEveryBufferSize) {
     StringSink out;
     RecordingDiagnostics diag;
     ASSERT_TRUE(write_source(file, static_cast<std::uint16_t>(strings.size()),
-                             std::string(300, 'S'), out, diag, false, size));
+                             std::string(300, 'S'), out, diag, {}, size));
     ASSERT_EQ(out.text, expect) << "buffer " << size;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -92,6 +93,30 @@ TEST_F(GeneratedFileTest, CannotBeCreatedWhereNoFileCanStand) {
     EXPECT_FALSE(file.open(path(name))) << name;
   }
   EXPECT_EQ(entries(), 1u);
+}
+
+// A stale temporary file of a killed run whose process id came round again is left alone; when
+// every name is taken, the failure names the temporary file, with its reason.
+TEST_F(GeneratedFileTest, StaleTemporaryNamesAreSteppedOver) {
+  const std::string out = path("t_bin.c");
+  const std::string stale = out + "." + std::to_string(process_id()) + ".tmp";
+  std::ofstream(stale) << "stale";
+  {
+    GeneratedFile file;
+    ASSERT_TRUE(file.open(out));
+    ASSERT_TRUE(file.write("new", 3) && file.close() && file.commit());
+  }
+  EXPECT_EQ(read(out), "new");
+  EXPECT_EQ(read(stale), "stale");
+  for (int k = 1; k < 100; ++k) {
+    std::ofstream(out + "." + std::to_string(process_id()) + "-" + std::to_string(k) + ".tmp");
+  }
+  GeneratedFile file;
+  std::string failed;
+  EXPECT_FALSE(file.open(out, &failed));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(failed, out + "." + std::to_string(process_id()) + "-99.tmp");
+  EXPECT_EQ(read(out), "new");
 }
 
 #ifndef _WIN32

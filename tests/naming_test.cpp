@@ -71,6 +71,33 @@ TEST(Naming, WindowsPathsAsWindowsReadsThem) {
       PathStyle::kWindows);
 }
 
+// Cut at a character's boundary, counted as the system counts: bytes, or UTF-16 units.
+TEST(Naming, TemporaryNamesFitWhereTheFinalNameDoes) {
+  const struct {
+    const char* path;
+    std::size_t name_max;
+    PathStyle style;
+    const char* expect;
+  } cases[] = {
+      {"gen/t_bin.c", 255, PathStyle::kPosix, "gen/t_bin.c.42.tmp"},
+      {"gen/abcdefgh.c", 12, PathStyle::kPosix, "gen/abcde.42.tmp"},
+      {"d\abcdefgh.c", 12, PathStyle::kWindows, "d\abcd.42.tmp"},
+      {"C:abcdefgh.c", 12, PathStyle::kWindows, "C:abcde.42.tmp"},
+      {"g/\xc3\xa9\xc3\xa9\xc3\xa9.c", 12, PathStyle::kPosix, "g/\xc3\xa9\xc3\xa9.42.tmp"},
+      {"g/\xc3\xa9\xc3\xa9\xc3\xa9.c", 12, PathStyle::kWindows,
+       "g/\xc3\xa9\xc3\xa9\xc3\xa9.c.42.tmp"},
+      {"g/\xc3\xa9\xc3\xa9\xc3\xa9.c", 10, PathStyle::kWindows,
+       "g/\xc3\xa9\xc3\xa9\xc3\xa9.42.tmp"},
+      {"g/\xf0\x9f\x98\x80\xf0\x9f\x98\x80.c", 12, PathStyle::kWindows,
+       "g/\xf0\x9f\x98\x80\xf0\x9f\x98\x80..42.tmp"},
+      {"g/\xf0\x9f\x98\x80\xf0\x9f\x98\x80.c", 10, PathStyle::kWindows,
+       "g/\xf0\x9f\x98\x80.42.tmp"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(temporary_path(c.path, ".42.tmp", c.name_max, c.style), c.expect) << c.path;
+  }
+}
+
 TEST(Naming, ControlCharactersAreTold) {
   EXPECT_FALSE(has_control_character("a-b.c d\x80\xff~"));
   for (const char* bad : {"a\nb", "\t", "x\x1f", "x\x7f"}) EXPECT_TRUE(has_control_character(bad));

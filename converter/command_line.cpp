@@ -1,0 +1,38 @@
+#include "command_line.hpp"
+
+namespace strtab2c {
+
+CommandLine parse_command_line(const std::vector<std::string>& args, PathStyle style) {
+  CommandLine line;
+  if (style == PathStyle::kWindows && args.size() == 1 && args[0] == "/?") {
+    line.action = CommandLine::Action::kHelp;
+    return line;
+  }
+  std::vector<std::string> paths;
+  bool options_end = false;
+  for (const std::string& arg : args) {
+    if (options_end || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      paths.push_back(arg);
+    } else if (arg == "--") {
+      options_end = true;
+    } else if (arg == "--help") {
+      line.action = CommandLine::Action::kHelp;
+      return line;
+    } else if (arg == "--version") {
+      line.action = CommandLine::Action::kVersion;
+      return line;
+    } else if (arg == "--portable-c") {
+      line.options.portable_c = true;
+    } else if (line.unknown_option.empty()) {
+      line.unknown_option = arg;
+    }
+  }
+  if (!line.unknown_option.empty() || paths.size() < 2) return line;
+  line.action = CommandLine::Action::kConvert;
+  line.input_path = paths[0];
+  line.include_path = paths[1];
+  line.ignored.assign(paths.begin() + 2, paths.end());
+  return line;
+}
+
+}  // namespace strtab2c

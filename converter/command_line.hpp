@@ -1,0 +1,32 @@
+// The command line: two paths, the tool's options wherever they stand, "--" to end them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "naming.hpp"
+#include "source_writer.hpp"
+
+namespace strtab2c {
+
+struct CommandLine {
+  enum class Action { kConvert, kHelp, kVersion, kIllegal };
+  Action action = Action::kIllegal;
+  SourceOptions options;
+  std::string input_path;
+  std::string include_path;
+  // Paths after the second: they change nothing, but most often they are a path with a blank
+  // that lost its quotes, so the run names them.
+  std::vector<std::string> ignored;
+  // An argument that looks like an option and is none of the tool's (kIllegal): a misspelt
+  // option taken for a path would create a file of that name.
+  std::string unknown_option;
+};
+
+// args without the program's name. Options are the arguments before "--" that begin with "--";
+// every other argument is a path. --help and --version answer wherever they stand, "/?" (Windows
+// style) only alone.
+CommandLine parse_command_line(const std::vector<std::string>& args,
+                               PathStyle style = kNativePaths);
+
+}  // namespace strtab2c
