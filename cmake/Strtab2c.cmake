@@ -1,5 +1,6 @@
 # strtab2c_add_tables(<target> [PUBLIC] [STRICT] HEADER <path> TABLES <file>...
-#                     [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]])
+#                     [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] [CONST_TABLE [<bool>]]
+#                     [LENGTHS [<bool>]])
 #
 # Converts string tables into C sources for <target>. Each table gets a build step of its own: the
 # tool writes its generated .c into the header's directory and its declarations into a fragment
@@ -7,8 +8,10 @@
 # rewrites it only when its bytes change. Changing one table so reconverts and recompiles that
 # table alone. The tool's full output goes to a log beside each generated file; the build shows
 # the reader's findings (entries missing, strings cut short) naming the table, and STRICT makes
-# them fail the build. PORTABLE_C writes empty strings and tables in a form every C and C++
-# compiler takes; it is on by default for MSVC, which takes nothing else.
+# them fail the build. PORTABLE_C (on by default: the generated files are compiled with the
+# project's own flags) writes them so that they compile and link under every C and C++ compiler;
+# CONST_TABLE puts the pointer tables in read-only memory (flash); LENGTHS adds a table of each
+# string's length. The header gives C linkage to C++ includers.
 #
 # A relative HEADER is taken from the current binary directory, relative TABLES from the current
 # source directory. <target> may be defined in any directory of the project.
@@ -117,23 +120,29 @@ function(_strtab2c_check_stem target table stem)
 endfunction()
 
 function(strtab2c_add_tables target)
-  cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT" "HEADER;INSTALL_DESTINATION;PORTABLE_C"
-                        "TABLES")
-  if("PORTABLE_C" IN_LIST ARG_KEYWORDS_MISSING_VALUES)
-    set(ARG_PORTABLE_C ON)  # the flag alone
-  elseif(NOT DEFINED ARG_PORTABLE_C)
-    set(ARG_PORTABLE_C OFF)
-    if(CMAKE_C_COMPILER_ID STREQUAL "MSVC")
-      set(ARG_PORTABLE_C ON)
-    endif()
-  endif()
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT"
+                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS" "TABLES")
+  # Each option: the word alone means ON, a value says which; PORTABLE_C is on unless turned off.
   set(tool_options "")
-  if(ARG_PORTABLE_C)
-    set(tool_options --portable-c)
-  endif()
+  foreach(option PORTABLE_C CONST_TABLE LENGTHS)
+    if(option IN_LIST ARG_KEYWORDS_MISSING_VALUES)
+      set(ARG_${option} ON)
+    elseif(NOT DEFINED ARG_${option})
+      set(ARG_${option} OFF)
+      if(option STREQUAL "PORTABLE_C")
+        set(ARG_${option} ON)
+      endif()
+    endif()
+    if(ARG_${option})
+      string(TOLOWER "--${option}" flag)
+      string(REPLACE "_" "-" flag "${flag}")
+      list(APPEND tool_options "${flag}")
+    endif()
+  endforeach()
   if(NOT ARG_HEADER OR NOT ARG_TABLES OR ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "strtab2c_add_tables(${target} [PUBLIC] [STRICT] HEADER <path> "
-                        "TABLES <file>... [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]]): "
+                        "TABLES <file>... [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] "
+                        "[CONST_TABLE [<bool>]] [LENGTHS [<bool>]]): "
                         "HEADER and TABLES are required; unknown arguments: "
                         "${ARG_UNPARSED_ARGUMENTS}")
   endif()
@@ -163,6 +172,7 @@ function(strtab2c_add_tables target)
   _strtab2c_tool(tool tool_depends)
   set(sources "")
   set(fragments "")
+  string(REPLACE ";" "$<SEMICOLON>" tool_options "${tool_options}")  # one argument to the script
   foreach(table IN LISTS ARG_TABLES)
     get_filename_component(table "${table}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     _strtab2c_names("${table}" name stem)

@@ -1,6 +1,6 @@
 # One table of strtab2c_add_tables(): runs the tool with a fragment of its own as the include
 # file, keeps the tool's output in a log, and shows only what needs attention.
-# cmake -DTOOL=<command> [-DTOOL_OPTIONS=--portable-c] -DTABLE=<table> -DSOURCE=<generated .c> -DFRAGMENT=<declarations>
+# cmake -DTOOL=<command> [-DTOOL_OPTIONS=<options, a list>] -DTABLE=<table> -DSOURCE=<generated .c> -DFRAGMENT=<declarations>
 #       -DLOG=<log> -DSTRICT=<bool> -P Strtab2cConvert.cmake
 file(REMOVE "${FRAGMENT}")  # the tool appends: start afresh so the table is declared once
 execute_process(COMMAND ${TOOL} ${TOOL_OPTIONS} "${TABLE}" "${FRAGMENT}"

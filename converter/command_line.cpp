@@ -23,6 +23,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args, PathStyle s
       return line;
     } else if (arg == "--portable-c") {
       line.options.portable_c = true;
+    } else if (arg == "--const-table") {
+      line.options.const_table = true;
+    } else if (arg == "--lengths") {
+      line.options.lengths = true;
     } else if (line.unknown_option.empty()) {
       line.unknown_option = arg;
     }

@@ -1,5 +1,7 @@
 #include "convert.hpp"
 
+#include <vector>
+
 #include "res_file.hpp"
 
 namespace strtab2c {
@@ -9,6 +11,8 @@ bool write_source(std::string_view file, std::uint16_t count, const std::string&
                   std::size_t buffer_size, const MappedFile* mapping) {
   SourceWriter writer(out, buffer_size);
   ResReader reader(file, mapping);
+  std::vector<std::uint16_t> lengths;
+  if (options.lengths) lengths.reserve(count);
   writer.preamble();
   for (unsigned n = 1; n <= count && writer.ok(); ++n) {
     const StringRead s = reader.read(n);
@@ -18,8 +22,9 @@ bool write_source(std::string_view file, std::uint16_t count, const std::string&
     const std::string_view bytes =
         options.portable_c && s.bytes.empty() ? std::string_view("", 1) : s.bytes;
     diag.text_len(writer.array(n, bytes));
+    if (options.lengths) lengths.push_back(static_cast<std::uint16_t>(s.bytes.size()));
   }
-  writer.table(upper_stem, count, options.portable_c);
+  writer.table(upper_stem, count, options, lengths);
   return writer.finish();
 }
 

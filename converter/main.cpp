@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
   if (!bytes.intact()) return fail(msg::kReadFailed, input_path.c_str(), msg::kInputShrank);
   if (!stdout_ok()) return kFailure;
   if (!output.commit()) return fail(msg::kReplaceFailed, names.out_path.c_str());
-  if (!include.append(declarations(names.upper_stem))) {
+  if (!include.append(declarations(names.upper_stem, line.options))) {
     return fail(msg::kWriteFailed, include_path.c_str());
   }
   input.close();

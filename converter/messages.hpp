@@ -44,7 +44,8 @@ inline constexpr char kUnfitLength[] = "error: unfit string length %d vs %d\n";
 // --version and --help.
 inline constexpr char kVersion[] = "strtab2c %s\n";
 inline constexpr char kUsage[] =
-    "usage: strtab2c [--portable-c] [--] <string resource file> <include file>\n"
+    "usage: strtab2c [--portable-c] [--const-table] [--lengths] [--] <string resource file> "
+    "<include file>\n"
     "\n"
     "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
     "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
@@ -52,8 +53,11 @@ inline constexpr char kUsage[] =
     "Progress and errors go to standard output; the exit status is 0 on success, -1 on\n"
     "failure. Options may stand anywhere; \"--\" ends them, and arguments after the two paths\n"
     "are ignored.\n"
-    "  --portable-c  an empty string as one zero byte, an empty table as one null pointer,\n"
-    "                which every C and C++ compiler takes\n"
+    "  --portable-c   compiles and links everywhere: an empty string as one zero byte, an empty\n"
+    "                 table as one null pointer, the table and count declared first, with C\n"
+    "                 linkage for C++ (in the include file too)\n"
+    "  --const-table  the table's pointers const too: the table goes to read-only memory\n"
+    "  --lengths      a table RES_STRING_<STEM>_LEN of each string's length in bytes\n"
     "  --help, --version\n"
     "More in README.md.\n";
 

@@ -14,10 +14,29 @@ constexpr char kPreamble[] = "#include <res_manager_api.h> \n\n";
 constexpr char kArrayOpen[] = "static const uint8_t STR_";  // n, then kArrayMiddle
 constexpr char kArrayMiddle[] = "[] = {";
 constexpr char kArrayClose[] = "}; \n\n";
-constexpr char kTableOpen[] = "const uint8_t* RES_STRING_";  // STEM [N] = {names}; \n
-constexpr char kCountOpen[] = "const uint32_t RES_STRING_";  // STEM _CNT = N; \n
-constexpr char kDeclTable[] = "extern const uint8_t* RES_STRING_";
-constexpr char kDeclCount[] = "extern const uint32_t RES_STRING_";
+constexpr char kTablePointer[] = "const uint8_t* ";  // [const] RES_STRING_ STEM [N] = {names};
+constexpr char kConstPointer[] = "const ";
+constexpr char kPrefix[] = "RES_STRING_";
+constexpr char kCountOpen[] = "const uint32_t RES_STRING_";    // STEM _CNT = N; \n
+constexpr char kLengthsOpen[] = "const uint16_t RES_STRING_";  // STEM _LEN[N] = {lengths}; \n
+constexpr char kExtern[] = "extern ";
+// C linkage for C++, around declarations and definitions alike.
+constexpr char kLinkageOpen[] = "#ifdef __cplusplus\nextern \"C\" {\n#endif\n";
+constexpr char kLinkageClose[] = "#ifdef __cplusplus\n}\n#endif\n";
+
+// The declarations, without the line feed that comes before them in the include file.
+std::string declaration_lines(const std::string& upper_stem, const SourceOptions& options) {
+  std::string text;
+  if (options.portable_c) text += kLinkageOpen;
+  text.append(kExtern).append(kTablePointer);
+  if (options.const_table) text += kConstPointer;
+  text.append(kPrefix).append(upper_stem).append("[];\n");
+  text.append(kExtern).append(kCountOpen).append(upper_stem).append("_CNT;\n");
+  if (options.lengths)
+    text.append(kExtern).append(kLengthsOpen).append(upper_stem).append("_LEN[];\n");
+  if (options.portable_c) text += kLinkageClose;
+  return text;
+}
 
 // One item per byte value, "0x%x, " padded to kItemWidth bytes so the hot loop copies a fixed
 // width and advances by the real length, which the item's last byte holds (one load for both).
@@ -90,11 +109,8 @@ std::size_t rest_length(const unsigned char* bytes, std::size_t size) {
 
 }  // namespace
 
-std::string declarations(const std::string& upper_stem) {
-  std::string text = "\n";
-  text.append(kDeclTable).append(upper_stem).append("[];\n");
-  text.append(kDeclCount).append(upper_stem).append("_CNT;\n");
-  return text;
+std::string declarations(const std::string& upper_stem, const SourceOptions& options) {
+  return "\n" + declaration_lines(upper_stem, options);
 }
 
 SourceWriter::SourceWriter(OutputSink& sink, std::size_t buffer_size)
@@ -202,11 +218,19 @@ std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
   return text >= kSeparator ? text - kSeparator : 0;
 }
 
-bool SourceWriter::table(const std::string& upper_stem, unsigned count, bool portable_c) {
-  append(kTableOpen);
+bool SourceWriter::table(const std::string& upper_stem, unsigned count,
+                         const SourceOptions& options, const std::vector<std::uint16_t>& lengths) {
+  // Declared before defined: silent under -Wmissing-variable-declarations (MISRA C rule 8.4),
+  // and in C++ the definitions take the declarations' external C linkage.
+  if (options.portable_c) append(declaration_lines(upper_stem, options));
+  // An empty table as one null pointer (or length): a zero-size array is no ISO C or C++.
+  const bool one_null = options.portable_c && count == 0;
+  append(kTablePointer);
+  if (options.const_table) append(kConstPointer);
+  append(kPrefix);
   append(upper_stem);
   append("[");
-  if (portable_c && count == 0) {
+  if (one_null) {
     append("1] = {0");
   } else {
     put_number(count);
@@ -222,7 +246,24 @@ bool SourceWriter::table(const std::string& upper_stem, unsigned count, bool por
   append(upper_stem);
   append("_CNT = ");
   put_number(count);
-  return append("; \n");
+  append("; \n");
+  if (options.lengths) {
+    append(kLengthsOpen);
+    append(upper_stem);
+    append("_LEN[");
+    if (one_null) {
+      append("1] = {0");
+    } else {
+      put_number(count);
+      append("] = {");
+    }
+    for (std::size_t i = 0; ok_ && i < lengths.size(); ++i) {
+      if (i > 0) append(", ");
+      put_number(lengths[i]);
+    }
+    append("}; \n");
+  }
+  return ok_;
 }
 
 }  // namespace strtab2c

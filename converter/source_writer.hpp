@@ -5,22 +5,32 @@
 //   static const uint8_t STR_<n>[] = {<bytes>}; \n\n          once per string, n = 1 .. N
 //   const uint8_t* RES_STRING_<STEM>[<N>] = {STR_1, ...}; \n
 //   const uint32_t RES_STRING_<STEM>_CNT = <N>; \n
+// Options (SourceOptions) add to that; the plain form is the default.
 // Every line ends in a blank before its line feed; callers' build scripts may diff against it.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace strtab2c {
 
-// What the generated file may add to the plain form.
+// What the generated file may add to the plain form; each is off by default, and the plain
+// form stays byte for byte as it is.
 struct SourceOptions {
-  // What no ISO C or C++ takes (an empty string's empty initializer, an empty table) in a form
-  // that every compiler takes.
+  // Compiles and links everywhere: what no ISO C or C++ takes (an empty string's empty
+  // initializer, an empty table) in a form that every compiler takes, and the table and count
+  // declared before they are defined, with C linkage for C++ (in the generated file and in the
+  // lines appended to the include file).
   bool portable_c = false;
+  // The pointers of the table const too, so that the table lands in read-only memory (flash).
+  bool const_table = false;
+  // A table of each string's length in bytes, RES_STRING_<STEM>_LEN.
+  bool lengths = false;
 };
 
 // Where generated text goes: a file for the tool, memory for tests and the fuzzer.
@@ -56,8 +66,10 @@ class StringSink final : public OutputSink {
   std::string text;
 };
 
-// The lines appended to the include file (a line feed, then two declarations).
-std::string declarations(const std::string& upper_stem);
+// The lines appended to the include file: a line feed, then the declarations (of the table and
+// the count, and of the lengths with options.lengths; with options.portable_c inside
+// #ifdef __cplusplus guards that give them C linkage).
+std::string declarations(const std::string& upper_stem, const SourceOptions& options = {});
 
 // The decimal text of numbers that mostly come one after another, as the arrays and the table
 // count through the strings: each made from the one before by carrying, where formatting each
@@ -96,9 +108,11 @@ class SourceWriter {
   // The array of string n; returns the length of its initializer text ("0x%x" items joined by
   // ", "), whether or not the writes succeeded (ok() says that).
   std::size_t array(unsigned n, std::string_view bytes);
-  // The pointer table and the count; stem already upper case. portable_c writes an empty table
-  // as one null pointer (the count stays 0): a zero-size array is no ISO C or C++.
-  bool table(const std::string& upper_stem, unsigned count, bool portable_c = false);
+  // The pointer table and the count, and what options add (see SourceOptions); stem already upper
+  // case. With portable_c an empty table is one null pointer (the count stays 0): a zero-size
+  // array is no ISO C or C++. lengths: each string's length, when options.lengths.
+  bool table(const std::string& upper_stem, unsigned count, const SourceOptions& options = {},
+             const std::vector<std::uint16_t>& lengths = {});
   // Hands the buffered text to the sink and waits until all of it is written.
   bool finish();
   bool ok() const { return ok_; }

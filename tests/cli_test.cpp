@@ -165,7 +165,8 @@ TEST(Cli, ArgumentsAsPeopleTypeThem) {
 TEST(Cli, VersionAndHelpAnswerOnStdout) {
   Scratch s;
   const std::string usage =
-      "usage: strtab2c [--portable-c] [--] <string resource file> <include file>";
+      "usage: strtab2c [--portable-c] [--const-table] [--lengths] [--] <string resource file> "
+      "<include file>";
   const std::string unknown =
       "strtab2c: unknown option --bogus (a path that begins with \"--\" goes after \"--\")" +
       std::string(kEol);

@@ -45,24 +45,78 @@ TEST(WriteSource, EmptyTable) {
   EXPECT_TRUE(diag.lines.empty());
 }
 
-// --portable-c changes exactly the two forms that no ISO C or C++ takes.
-TEST(WriteSource, PortableCChangesOnlyEmptyStringsAndEmptyTables) {
-  const std::string two = table({"Hi", ""});
-  const std::string none = header(0);
+// Each option adds its lines; every other line stays as in the plain form.
+TEST(WriteSource, OptionsAddTheirLinesAndChangeNoOther) {
+  const std::string include = "#include <res_manager_api.h> \n\n";
+  const std::string arrays = include +
+                             "static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
+                             "static const uint8_t STR_2[] = {}; \n\n";
+  const std::string portable_arrays = include +
+                                      "static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
+                                      "static const uint8_t STR_2[] = {0x0}; \n\n";
+  const std::string open = "#ifdef __cplusplus\nextern \"C\" {\n#endif\n";
+  const std::string close = "#ifdef __cplusplus\n}\n#endif\n";
+  const std::string decl_table = "extern const uint8_t* RES_STRING_P[];\n";
+  const std::string decl_count = "extern const uint32_t RES_STRING_P_CNT;\n";
+  const std::string table = "const uint8_t* RES_STRING_P[2] = {STR_1, STR_2}; \n";
+  const std::string count = "const uint32_t RES_STRING_P_CNT = 2; \n";
+  const struct {
+    SourceOptions options;
+    std::string two;   // of {"Hi", ""}
+    std::string none;  // of no strings
+    std::string declarations;
+  } cases[] = {
+      {{},
+       arrays + table + count,
+       include + "const uint8_t* RES_STRING_P[0] = {}; \nconst uint32_t RES_STRING_P_CNT = 0; \n",
+       "\n" + decl_table + decl_count},
+      {{true, false, false},
+       portable_arrays + open + decl_table + decl_count + close + table + count,
+       include + open + decl_table + decl_count + close +
+           "const uint8_t* RES_STRING_P[1] = {0}; \nconst uint32_t RES_STRING_P_CNT = 0; \n",
+       "\n" + open + decl_table + decl_count + close},
+      {{false, true, false},
+       arrays + "const uint8_t* const RES_STRING_P[2] = {STR_1, STR_2}; \n" + count,
+       include +
+           "const uint8_t* const RES_STRING_P[0] = {}; \nconst uint32_t RES_STRING_P_CNT = 0; \n",
+       "\nextern const uint8_t* const RES_STRING_P[];\n" + decl_count},
+      {{false, false, true},
+       arrays + table + count + "const uint16_t RES_STRING_P_LEN[2] = {2, 0}; \n",
+       include + "const uint8_t* RES_STRING_P[0] = {}; \nconst uint32_t RES_STRING_P_CNT = 0; \n" +
+           "const uint16_t RES_STRING_P_LEN[0] = {}; \n",
+       "\n" + decl_table + decl_count + "extern const uint16_t RES_STRING_P_LEN[];\n"},
+      {{true, true, true},
+       portable_arrays + open + "extern const uint8_t* const RES_STRING_P[];\n" + decl_count +
+           "extern const uint16_t RES_STRING_P_LEN[];\n" + close +
+           "const uint8_t* const RES_STRING_P[2] = {STR_1, STR_2}; \n" + count +
+           "const uint16_t RES_STRING_P_LEN[2] = {2, 0}; \n",
+       include + open + "extern const uint8_t* const RES_STRING_P[];\n" + decl_count +
+           "extern const uint16_t RES_STRING_P_LEN[];\n" + close +
+           "const uint8_t* const RES_STRING_P[1] = {0}; \nconst uint32_t RES_STRING_P_CNT = 0; \n" +
+           "const uint16_t RES_STRING_P_LEN[1] = {0}; \n",
+       "\n" + open + "extern const uint8_t* const RES_STRING_P[];\n" + decl_count +
+           "extern const uint16_t RES_STRING_P_LEN[];\n" + close},
+  };
+  for (const auto& c : cases) {
+    const SourceOptions& o = c.options;
+    const std::string what =
+        std::to_string(o.portable_c) + std::to_string(o.const_table) + std::to_string(o.lengths);
+    StringSink two, none;
+    RecordingDiagnostics diag;
+    ASSERT_TRUE(write_source(testing_support::table({"Hi", ""}), 2, "P", two, diag, o));
+    ASSERT_TRUE(write_source(header(0), 0, "P", none, diag, o));
+    EXPECT_EQ(two.text, c.two) << what;
+    EXPECT_EQ(none.text, c.none) << what;
+    EXPECT_EQ(declarations("P", o), c.declarations) << what;
+    EXPECT_EQ(diag.lines, (std::vector<std::string>{"len 10", o.portable_c ? "len 3" : "len 0"}));
+  }
+  // Lengths count the bytes the entry gives, missing bytes included; a missing entry has none.
   StringSink out;
   RecordingDiagnostics diag;
-  ASSERT_TRUE(write_source(two, 2, "P", out, diag, SourceOptions{true}));
-  ASSERT_TRUE(write_source(none, 0, "E", out, diag, SourceOptions{true}));
-  EXPECT_EQ(out.text,
-            "#include <res_manager_api.h> \n\n"
-            "static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
-            "static const uint8_t STR_2[] = {0x0}; \n\n"
-            "const uint8_t* RES_STRING_P[2] = {STR_1, STR_2}; \n"
-            "const uint32_t RES_STRING_P_CNT = 2; \n"
-            "#include <res_manager_api.h> \n\n"
-            "const uint8_t* RES_STRING_E[1] = {0}; \n"
-            "const uint32_t RES_STRING_E_CNT = 0; \n");
-  EXPECT_EQ(diag.lines, (std::vector<std::string>{"len 10", "len 3"}));
+  ASSERT_TRUE(write_source(header(3) + entry(64, 300) + entry(0, 0) + entry(0, 65535) + "xy", 4,
+                           "L", out, diag, SourceOptions{false, false, true}));
+  EXPECT_NE(out.text.find("const uint16_t RES_STRING_L_LEN[4] = {300, 0, 65535, 0}; \n"),
+            std::string::npos);
 }
 
 // Output must not depend on where the buffer happens to be flushed.

@@ -1,7 +1,7 @@
 // make_check_table <dir>: writes <dir>/ui_en.bin, a table with the byte values that can break a
 // rendering (0, 0x80, 0xff, every value, an empty string, a long string), and <dir>/expected.h,
 // which checks the generated arrays against those bytes, written independently of the tool;
-// also pc.bin and pe.bin for the --portable-c forms.
+// also pc.bin and pe.bin for the --portable-c forms, fw.bin for the options and other compilers.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -20,6 +20,11 @@ int main(int argc, char** argv) {
   // For --portable-c: an empty string among others, and a table without strings.
   std::ofstream(dir + "/pc.bin", std::ios::binary) << testing_support::table({"ab", ""});
   std::ofstream(dir + "/pe.bin", std::ios::binary) << testing_support::table({});
+  // For the options and the firmware compilers: "s0" ... "s99", then an empty string.
+  std::vector<std::string> fw;
+  for (int n = 0; n < 100; ++n) fw.push_back("s" + std::to_string(n));
+  fw.push_back("");
+  std::ofstream(dir + "/fw.bin", std::ios::binary) << testing_support::table(fw);
 
   std::string checks = "#define EXPECTED_COUNT " + std::to_string(strings.size()) + "\n";
   checks += "#define CHECK_STRINGS(bad) do { \\\n";

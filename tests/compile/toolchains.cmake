@@ -1,0 +1,81 @@
+# The generated C under the compilers firmware and Windows users build with, one per CHECK:
+#   clang      every ISO C standard and C++17, -pedantic-errors -Wmissing-variable-declarations
+#   msvc_abi   clang in the MSVC ABI linked by lld-link: C++ consumer with C table, and the table
+#              compiled as C++ with a C consumer; run under wine where there is one
+#   cortex_m   arm-none-eabi-gcc: with --const-table the table lands in flash (.rodata)
+#   sdcc       8051, Z80 and STM8; the 8051 program links (a table in RAM would not fit)
+# cmake -DCHECK=<name> -DTOOL=<strtab2c> -DTABLE=<fw.bin> -DSOURCE_DIR=<tests/compile>
+#       -DINCLUDE=<dir of res_manager_api.h> -DWORK_DIR=<dir> [-DCC=<compiler>] -P toolchains.cmake
+file(REMOVE_RECURSE "${WORK_DIR}")
+
+function(run)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE status
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    string(REPLACE ";" " " command "${ARGN}")
+    message(FATAL_ERROR "${CHECK}: failed (${status}): ${command}\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+endfunction()
+
+# One conversion per option set, each into a directory of its own.
+foreach(kind portable full)
+  file(MAKE_DIRECTORY "${WORK_DIR}/${kind}")
+  set(options --portable-c)
+  if(kind STREQUAL "full")
+    list(APPEND options --const-table --lengths)
+  endif()
+  run("${TOOL}" ${options} "${TABLE}" "${WORK_DIR}/${kind}/fw.h")
+endforeach()
+set(full "${WORK_DIR}/full")
+set(includes "-I${INCLUDE}" "-I${full}")
+set(strict -Wall -Wextra -pedantic-errors -Werror)
+
+if(CHECK STREQUAL "clang")
+  foreach(kind portable full)
+    foreach(std c99 c11 c17 c2x)
+      run("${CC}" -std=${std} ${strict} -Wmissing-variable-declarations "-I${INCLUDE}"
+          -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_${std}.o")
+    endforeach()
+    run("${CC}" -x c++ -std=c++17 ${strict} -Wmissing-variable-declarations "-I${INCLUDE}"
+        -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_cxx.o")
+  endforeach()
+elseif(CHECK STREQUAL "msvc_abi")
+  set(target --target=x86_64-pc-windows-msvc -ffreestanding -fno-builtin ${strict} ${includes})
+  # A C++ consumer of the C table, then a C consumer of the table compiled as C++.
+  foreach(pair "c;c++" "c++;c")
+    list(GET pair 0 table_language)
+    list(GET pair 1 consumer_language)
+    set(exe "table_${table_language}.exe")
+    run("${CC}" ${target} -x ${table_language} -c "${full}/fw_bin.c" -o table.obj)
+    run("${CC}" ${target} -x ${consumer_language} -c "${SOURCE_DIR}/fw_check.c" -o check.obj)
+    run("${LINKER}" /nologo /nodefaultlib /entry:fw_check /subsystem:console table.obj check.obj
+        "/out:${exe}")
+    if(EXISTS /usr/lib/wine/wine64)
+      set(ENV{WINEDEBUG} -all)
+      run(/usr/lib/wine/wine64 "${exe}")
+    endif()
+  endforeach()
+elseif(CHECK STREQUAL "cortex_m")
+  set(target -mcpu=cortex-m3 -mthumb -Os -fdata-sections -ffunction-sections -std=c99 ${strict})
+  run("${CC}" ${target} "-I${INCLUDE}" -c "${full}/fw_bin.c" -o fw_bin.o)
+  run("${CC}" ${target} ${includes} -c "${SOURCE_DIR}/fw_check.c" -o fw_check.o)
+  string(REGEX REPLACE "gcc$" "objdump" objdump "${CC}")
+  run("${objdump}" -t fw_bin.o)
+  foreach(symbol RES_STRING_FW_BIN RES_STRING_FW_BIN_CNT RES_STRING_FW_BIN_LEN)
+    if(NOT out MATCHES "\\.rodata[^ \t]*[ \t]+[0-9a-f]+ ${symbol}\n")
+      message(FATAL_ERROR "cortex_m: ${symbol} is not in .rodata (flash):\n${out}")
+    endif()
+  endforeach()
+elseif(CHECK STREQUAL "sdcc")
+  foreach(port mcs51 z80 stm8)
+    foreach(kind portable full)
+      run("${CC}" -m${port} "-I${INCLUDE}" -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_${port}.rel")
+    endforeach()
+  endforeach()
+  run("${CC}" -mmcs51 ${includes} -c "${SOURCE_DIR}/fw_check.c" -o check.rel)
+  run("${CC}" -mmcs51 -c "${SOURCE_DIR}/fw_main.c" -o main.rel)
+  run("${CC}" -mmcs51 main.rel check.rel full_mcs51.rel -o fw.ihx)
+else()
+  message(FATAL_ERROR "unknown CHECK ${CHECK}")
+endif()
