@@ -10,7 +10,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args, PathStyle s
   }
   std::vector<std::string> paths;
   bool options_end = false;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (options_end || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       paths.push_back(arg);
     } else if (arg == "--") {
@@ -27,6 +28,14 @@ CommandLine parse_command_line(const std::vector<std::string>& args, PathStyle s
       line.options.const_table = true;
     } else if (arg == "--lengths") {
       line.options.lengths = true;
+    } else if (arg == "--replace-include") {
+      line.replace_include = true;
+    } else if (arg == "--strict") {
+      line.strict = true;
+    } else if (arg == "--log" && i + 1 < args.size()) {
+      line.log_path = args[++i];
+    } else if (arg.compare(0, 6, "--log=") == 0 && arg.size() > 6) {
+      line.log_path = arg.substr(6);
     } else if (line.unknown_option.empty()) {
       line.unknown_option = arg;
     }

@@ -13,6 +13,12 @@ struct CommandLine {
   enum class Action { kConvert, kHelp, kVersion, kIllegal };
   Action action = Action::kIllegal;
   SourceOptions options;
+  // For build systems: the include file replaced by this run's declarations instead of
+  // appended to (a fragment of its own per table); the reader's findings failing the run; the
+  // progress lines in a log file, so that the build shows only findings and failures.
+  bool replace_include = false;
+  bool strict = false;
+  std::string log_path;
   std::string input_path;
   std::string include_path;
   // Paths after the second: they change nothing, but most often they are a path with a blank
@@ -23,9 +29,9 @@ struct CommandLine {
   std::string unknown_option;
 };
 
-// args without the program's name. Options are the arguments before "--" that begin with "--";
-// every other argument is a path. --help and --version answer wherever they stand, "/?" (Windows
-// style) only alone.
+// args without the program's name. Options are the arguments before "--" that begin with "--"
+// (--log takes the next argument, or --log=<file>); every other argument is a path. --help and
+// --version answer wherever they stand, "/?" (Windows style) only alone.
 CommandLine parse_command_line(const std::vector<std::string>& args,
                                PathStyle style = kNativePaths);
 

@@ -8,7 +8,7 @@ namespace strtab2c {
 
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
                   OutputSink& out, Diagnostics& diag, const SourceOptions& options,
-                  std::size_t buffer_size, const MappedFile* mapping) {
+                  const MappedFile* mapping, std::size_t buffer_size) {
   SourceWriter writer(out, buffer_size);
   ResReader reader(file, mapping);
   std::vector<std::uint16_t> lengths;

@@ -27,7 +27,7 @@ class Diagnostics {
 // mapping: the file that file's bytes are mapped from, if they are (see ResReader).
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
                   OutputSink& out, Diagnostics& diag, const SourceOptions& options = {},
-                  std::size_t buffer_size = SourceWriter::kDefaultBuffer,
-                  const MappedFile* mapping = nullptr);
+                  const MappedFile* mapping = nullptr,
+                  std::size_t buffer_size = SourceWriter::kDefaultBuffer);
 
 }  // namespace strtab2c

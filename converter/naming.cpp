@@ -47,7 +47,6 @@ OutputNames derive_output_names(const std::string& input_path, const std::string
   }
   const std::size_t dot = names.vname.rfind('.');
   if (dot != std::string::npos) names.vname[dot] = '_';
-  names.upper_stem = upper_stem(names.vname);
 
   const std::size_t dir_end = directory_end(include_path, style);
   if (dir_end != std::string::npos) {
@@ -85,11 +84,30 @@ std::string upper_stem(std::string stem) {
   return stem;
 }
 
+namespace {
+bool is_control(unsigned char c) { return c < 0x20 || c == 0x7f; }
+}  // namespace
+
 bool has_control_character(const std::string& text) {
   for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7f) return true;
+    if (is_control(c)) return true;
   }
   return false;
+}
+
+std::string printable(const std::string& text) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : text) {
+    if (is_control(c)) {
+      out += "\\x";
+      out += digits[c >> 4];
+      out += digits[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
 }
 
 }  // namespace strtab2c

@@ -11,7 +11,6 @@ struct OutputNames {
   static constexpr std::size_t kNoSeparator = std::string::npos;
   std::size_t name_separator = kNoSeparator;  // last '\' or '/' in the input path
   std::string vname;                          // file name with its last '.' turned into '_'
-  std::string upper_stem;                     // vname with a..z upper-cased, for identifiers
   std::string out_path;                       // include directory + "/" + vname + ".c"
 };
 
@@ -42,5 +41,7 @@ std::string upper_stem(std::string stem);
 // A byte below 0x20 or 0x7f: never part of an identifier, and it would break the lines of the
 // generated file and the header.
 bool has_control_character(const std::string& text);
+// The text with each such byte written as an escape (\xNN), so that a printed line stays one.
+std::string printable(const std::string& text);
 
 }  // namespace strtab2c

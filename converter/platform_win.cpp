@@ -69,6 +69,10 @@ std::vector<std::string> utf8_arguments(int, char**) {
   return args;
 }
 
+bool redirect_stdout(const std::string& path) {
+  return _wfreopen(native(path).c_str(), L"w", stdout) != nullptr;
+}
+
 std::FILE* open_file(const std::string& path, const char* mode) {
   return _wfopen(native(path).c_str(), to_utf16(mode).c_str());
 }

@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned count = head.count();
   BudgetSink sink;
   CountingDiagnostics diag;
-  const bool ok = write_source(file, head.count(), "FUZZ", sink, diag, {}, 4096);
+  const bool ok = write_source(file, head.count(), "FUZZ", sink, diag, {}, nullptr, 4096);
   check(ok == !sink.failed, "result matches the sink");
   if (!ok) return 0;
   check(diag.strings == count, "one text len per string");

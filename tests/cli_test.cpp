@@ -252,6 +252,58 @@ TEST(Cli, ReaderFindingsDoNotFailTheRun) {
   EXPECT_EQ(s.read("r.h"), reference_declarations("R_BIN", kEol));
 }
 
+// What build systems use: a fragment of its own per table, replaced whole; the progress in a log,
+// with failures and findings on stderr naming the table; findings that fail the run.
+TEST(Cli, BuildSystemOptions) {
+  const std::string eol = kEol;
+  const std::string findings = "strtab2c: r.bin: error: unfit string length 2 vs 5" + eol +
+                               "strtab2c: r.bin: error: cannot find string resource for id 3" + eol;
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    bool committed;  // r_bin.c written and the fragment replaced
+  } cases[] = {
+      {{"--replace-include", "r.bin", "r.decl"}, 0, "", true},
+      {{"--replace-include", "--log", "r.log", "r.bin", "r.decl"}, 0, findings, true},
+      {{"--log=r.log", "--strict", "--replace-include", "r.bin", "r.decl"},
+       kFailed,
+       findings +
+           "strtab2c: r.bin: error: findings in r.bin fail the run (--strict) (full "
+           "output: r.log)" +
+           eol,
+       false},
+      {{"--log", "r.log", "bad.bin", "r.decl"},
+       kFailed,
+       "strtab2c: bad.bin: error: unsupported encoding 0 (full output: r.log)" + eol,
+       false},
+      {{"--log", "gone/r.log", "r.bin", "r.decl"},
+       kFailed,
+       "strtab2c: error: open log gone/r.log failed: No such file or directory" + eol,
+       false},
+  };
+  for (const auto& c : cases) {
+    Scratch s;
+    s.write("r.bin", header(3) + entry(48, 1) + entry(49, 5) + "Zab");
+    s.write("bad.bin", "");
+    s.write("r.decl", "// old\n");
+    const RunResult r = s.run(c.args);
+    const std::string what = c.args[0] + " " + c.args[1];
+    EXPECT_EQ(r.status, c.status) << what;
+    EXPECT_EQ(r.err, c.err) << what;
+    const bool logged = s.exists("r.log");
+    EXPECT_EQ(r.out.empty(), logged || c.args[1] == "gone/r.log") << what;  // the log takes it
+    if (logged) {
+      const std::vector<std::string> lines = split_lines(s.read("r.log"));
+      ASSERT_FALSE(lines.empty());
+      EXPECT_EQ(lines.size(), c.committed ? 8u + 5u : lines.size()) << what;
+    }
+    EXPECT_EQ(s.read("r.decl"), c.committed ? reference_declarations("R_BIN", kEol) : "// old\n")
+        << what;
+    EXPECT_EQ(s.exists("r_bin.c"), c.committed) << what;
+  }
+}
+
 TEST(Cli, EmptyTable) {
   Scratch s;
   s.write("e.bin", header(0));

@@ -131,7 +131,7 @@ TEST(WriteSource, SameBytesForEveryBufferSize) {
     StringSink out;
     RecordingDiagnostics diag;
     ASSERT_TRUE(write_source(file, static_cast<std::uint16_t>(strings.size()),
-                             std::string(300, 'S'), out, diag, {}, size));
+                             std::string(300, 'S'), out, diag, {}, nullptr, size));
     ASSERT_EQ(out.text, expect) << "buffer " << size;
   }
 }
