@@ -1,24 +1,24 @@
 # strtab2c_add_tables(<target> [PUBLIC] [STRICT] HEADER <path> TABLES <file>...
-#                     [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] [CONST_TABLE [<bool>]]
-#                     [LENGTHS [<bool>]])
+#                     [DEPENDS <target or file>...] [INSTALL_DESTINATION <dir>]
+#                     [PORTABLE_C [<bool>]] [CONST_TABLE [<bool>]] [LENGTHS [<bool>]])
 #
-# Converts string tables into C sources for <target>. Each table gets a build step of its own: the
-# tool writes its generated .c into the header's directory and its declarations into a fragment
-# beside it; one more step assembles the header from the fragments, in the order of TABLES, and
-# rewrites it only when its bytes change. Changing one table so reconverts and recompiles that
-# table alone. The tool's full output goes to a log beside each generated file; the build shows
-# the reader's findings (entries missing, strings cut short) naming the table, and STRICT makes
-# them fail the build. PORTABLE_C (on by default: the generated files are compiled with the
-# project's own flags) writes them so that they compile and link under every C and C++ compiler;
-# CONST_TABLE puts the pointer tables in read-only memory (flash); LENGTHS adds a table of each
-# string's length. The header gives C linkage to C++ includers.
+# Converts string tables into C sources for <target>. Each table is one build step, the tool
+# alone: it writes the generated .c into the header's directory (with a multi-config generator,
+# into its subdirectory <config>), its declarations into a fragment and its full output into a log
+# beside it. The header declares every table, in the order of TABLES; its text follows from the
+# names and options alone, so it is written at configure time, only when it changes, and a
+# changed table reconverts and recompiles that table alone. The build shows the reader's findings
+# (entries missing, strings cut short) naming the table; STRICT makes them fail the build.
+# PORTABLE_C (on by default: the generated files are compiled with the project's own flags)
+# makes them compile and link under every C and C++ compiler; CONST_TABLE puts the pointer
+# tables in read-only memory (flash); LENGTHS adds a table of each string's length. The header
+# gives C linkage to C++ includers. DEPENDS names the targets (or files) that make tables in
+# other parts of the build: the conversions wait for them, with every generator.
 #
 # A relative HEADER is taken from the current binary directory, relative TABLES from the current
-# source directory. <target> may be defined in any directory of the project.
+# source directory. <target> may be defined in any directory of the project; the conversions
+# live in a target of their own, <target>_<header file name as a C identifier>.
 include_guard(GLOBAL)
-
-# Global, so the function finds its helper scripts from any directory that calls it.
-set_property(GLOBAL PROPERTY STRTAB2C_MODULE_DIR "${CMAKE_CURRENT_LIST_DIR}")
 
 set(STRTAB2C_EXECUTABLE "" CACHE FILEPATH
     "A strtab2c that runs on the build machine; overrides the tool of the package or sources")
@@ -40,8 +40,8 @@ function(_strtab2c_names table out_name out_stem)
   set(${out_stem} "${stem}" PARENT_SCOPE)
 endfunction()
 
-# The command that runs the tool on the build machine, as one argument ($<SEMICOLON> between
-# words), and what the conversion steps depend on.
+# The command that runs the tool on the build machine (a list: an emulator may come first), and
+# what the conversion steps depend on.
 function(_strtab2c_tool out_command out_depends)
   if(STRTAB2C_EXECUTABLE)
     set(${out_command} "${STRTAB2C_EXECUTABLE}" PARENT_SCOPE)
@@ -64,8 +64,7 @@ function(_strtab2c_tool out_command out_depends)
     set(${out_command} "$<TARGET_FILE:strtab2c>" PARENT_SCOPE)
     set(${out_depends} strtab2c PARENT_SCOPE)
   elseif(emulator)
-    string(REPLACE ";" "$<SEMICOLON>" emulator "${emulator}")
-    set(${out_command} "${emulator}$<SEMICOLON>$<TARGET_FILE:strtab2c>" PARENT_SCOPE)
+    set(${out_command} ${emulator} "$<TARGET_FILE:strtab2c>" PARENT_SCOPE)
     set(${out_depends} strtab2c PARENT_SCOPE)
   else()
     _strtab2c_host_tool(host_tool)
@@ -78,7 +77,11 @@ endfunction()
 function(_strtab2c_host_tool out_path)
   get_property(source_dir GLOBAL PROPERTY STRTAB2C_SOURCE_DIR)
   set(binary_dir "${CMAKE_BINARY_DIR}/strtab2c-host")
-  set(${out_path} "${binary_dir}/strtab2c${CMAKE_HOST_EXECUTABLE_SUFFIX}" PARENT_SCOPE)
+  set(suffix "")
+  if(CMAKE_HOST_WIN32)  # CMAKE_HOST_EXECUTABLE_SUFFIX needs CMake 3.31
+    set(suffix ".exe")
+  endif()
+  set(${out_path} "${binary_dir}/strtab2c${suffix}" PARENT_SCOPE)
   if(TARGET strtab2c_host)
     return()
   endif()
@@ -103,10 +106,27 @@ function(_strtab2c_host_tool out_path)
                -DCMAKE_RUNTIME_OUTPUT_DIRECTORY=${binary_dir}
                -DCMAKE_RUNTIME_OUTPUT_DIRECTORY_RELEASE=${binary_dir}
     BUILD_COMMAND "${CMAKE_COMMAND}" --build . --config Release --target strtab2c
-    BUILD_BYPRODUCTS "${binary_dir}/strtab2c${CMAKE_HOST_EXECUTABLE_SUFFIX}"
+    BUILD_BYPRODUCTS "${binary_dir}/strtab2c${suffix}"
     INSTALL_COMMAND ""
     BUILD_ALWAYS ON
     EXCLUDE_FROM_ALL ON)
+endfunction()
+
+# The declarations the tool appends for a table (its fragment), without the line feed before
+# them, in C linkage guards. Keep in step with converter/source_writer.cpp.
+function(_strtab2c_declarations stem const_table lengths out)
+  set(pointer "const uint8_t*")
+  if(const_table)
+    string(APPEND pointer " const")
+  endif()
+  set(text "#ifdef __cplusplus\nextern \"C\" {\n#endif\n")
+  string(APPEND text "extern ${pointer} RES_STRING_${stem}[];\n")
+  string(APPEND text "extern const uint32_t RES_STRING_${stem}_CNT;\n")
+  if(lengths)
+    string(APPEND text "extern const uint16_t RES_STRING_${stem}_LEN[];\n")
+  endif()
+  string(APPEND text "#ifdef __cplusplus\n}\n#endif\n")
+  set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
 function(_strtab2c_check_stem target table stem)
@@ -121,10 +141,11 @@ endfunction()
 
 function(strtab2c_add_tables target)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT"
-                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS" "TABLES")
+                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS"
+                        "TABLES;DEPENDS")
   # Each option: the word alone means ON, a value says which; PORTABLE_C is on unless turned off.
-  set(tool_options "")
-  foreach(option PORTABLE_C CONST_TABLE LENGTHS)
+  set(tool_options --replace-include)
+  foreach(option PORTABLE_C CONST_TABLE LENGTHS STRICT)
     if(option IN_LIST ARG_KEYWORDS_MISSING_VALUES)
       set(ARG_${option} ON)
     elseif(NOT DEFINED ARG_${option})
@@ -141,7 +162,8 @@ function(strtab2c_add_tables target)
   endforeach()
   if(NOT ARG_HEADER OR NOT ARG_TABLES OR ARG_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "strtab2c_add_tables(${target} [PUBLIC] [STRICT] HEADER <path> "
-                        "TABLES <file>... [INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] "
+                        "TABLES <file>... [DEPENDS <target or file>...] "
+                        "[INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] "
                         "[CONST_TABLE [<bool>]] [LENGTHS [<bool>]]): "
                         "HEADER and TABLES are required; unknown arguments: "
                         "${ARG_UNPARSED_ARGUMENTS}")
@@ -156,11 +178,9 @@ function(strtab2c_add_tables target)
                         "enable_language(C) before this call.")
   endif()
 
-  get_property(module_dir GLOBAL PROPERTY STRTAB2C_MODULE_DIR)
   get_filename_component(header "${ARG_HEADER}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
   get_filename_component(header_dir "${header}" DIRECTORY)
   get_filename_component(header_name "${header}" NAME)
-
   get_property(owner GLOBAL PROPERTY "STRTAB2C_OWNER_${header}")
   if(owner)
     message(FATAL_ERROR "strtab2c_add_tables(${target}): the header ${header} is already made "
@@ -169,10 +189,39 @@ function(strtab2c_add_tables target)
   endif()
   set_property(GLOBAL PROPERTY "STRTAB2C_OWNER_${header}" "${target}")
 
+  # Each configuration of a multi-config generator converts into a directory of its own, so that
+  # configurations built at once never share a file and a switch between them reruns nothing.
+  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
+  if(multi_config)
+    set(gen_dir "${header_dir}/$<CONFIG>")
+    set(gen_dirs "")
+    foreach(config IN LISTS CMAKE_CONFIGURATION_TYPES)
+      list(APPEND gen_dirs "${header_dir}/${config}")
+    endforeach()
+  else()
+    set(gen_dir "${header_dir}")
+    set(gen_dirs "${header_dir}")
+  endif()
+  file(MAKE_DIRECTORY ${gen_dirs})
+
+  # DEPENDS: targets that make tables (their steps run first, with every generator) and files.
+  set(depend_targets "")
+  set(depend_files "")
+  foreach(dependency IN LISTS ARG_DEPENDS)
+    if(TARGET ${dependency})
+      list(APPEND depend_targets ${dependency})
+    else()
+      get_filename_component(dependency "${dependency}" ABSOLUTE
+                             BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+      list(APPEND depend_files "${dependency}")
+    endif()
+  endforeach()
+
   _strtab2c_tool(tool tool_depends)
   set(sources "")
-  set(fragments "")
-  string(REPLACE ";" "$<SEMICOLON>" tool_options "${tool_options}")  # one argument to the script
+  set(concrete_sources "")
+  set(header_text "/* Generated by strtab2c_add_tables(); do not edit. */\n#pragma once\n\n")
+  string(APPEND header_text "#include <res_manager_api.h>\n")
   foreach(table IN LISTS ARG_TABLES)
     get_filename_component(table "${table}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     _strtab2c_names("${table}" name stem)
@@ -187,54 +236,63 @@ function(strtab2c_add_tables target)
     endif()
     set_property(GLOBAL PROPERTY "STRTAB2C_TABLE_${key}" "${table}")
 
-    set(source "${header_dir}/${name}.c")
-    set(fragment "${header_dir}/${name}.decl")
+    # The tool alone, one process per table: its fragment replaced, its output in a log; the
+    # build shows only the reader's findings and failures.
+    set(source "${gen_dir}/${name}.c")
     get_filename_component(table_name "${table}" NAME)
     add_custom_command(
-      OUTPUT "${source}" "${fragment}"
-      BYPRODUCTS "${header_dir}/${name}.log"
-      COMMAND "${CMAKE_COMMAND}" -E make_directory "${header_dir}"
-      COMMAND "${CMAKE_COMMAND}" "-DTOOL=${tool}" "-DTOOL_OPTIONS=${tool_options}"
-              "-DTABLE=${table}" "-DSOURCE=${source}"
-              "-DFRAGMENT=${fragment}" "-DLOG=${header_dir}/${name}.log" "-DSTRICT=${ARG_STRICT}"
-              -P "${module_dir}/Strtab2cConvert.cmake"
-      DEPENDS "${table}" ${tool_depends} "${module_dir}/Strtab2cConvert.cmake"
+      OUTPUT "${source}" "${gen_dir}/${name}.decl"
+      BYPRODUCTS "${gen_dir}/${name}.log"
+      COMMAND ${tool} ${tool_options} --log "${gen_dir}/${name}.log" "${table}"
+              "${gen_dir}/${name}.decl"
+      DEPENDS "${table}" ${tool_depends} ${depend_targets} ${depend_files}
       COMMENT "Converting string table ${table_name}"
       VERBATIM)
     list(APPEND sources "${source}")
-    list(APPEND fragments "${fragment}")
+    foreach(dir IN LISTS gen_dirs)
+      list(APPEND concrete_sources "${dir}/${name}.c")
+    endforeach()
+
+    _strtab2c_declarations("${stem}" "${ARG_CONST_TABLE}" "${ARG_LENGTHS}" declarations)
+    string(APPEND header_text "\n${declarations}")
   endforeach()
 
-  # The list of fragments lives in a file that changes only when the list does, so removing a
-  # table reassembles the header with every generator.
+  # The header's text follows from the tables' names and the options alone: it is written at
+  # configure time, only when it changes, so that no build step rewrites it and a changed table
+  # recompiles nothing that includes it. A build step puts it back should it be deleted.
+  set(newline UNIX)
+  if(CMAKE_HOST_WIN32)
+    set(newline DOS)  # as the tool writes its fragments there
+  endif()
   string(MAKE_C_IDENTIFIER "${header_name}" header_id)
-  set(list_file "${header_dir}/${header_name}.tables")
-  string(REPLACE ";" "\n" fragment_lines "${fragments}")
-  file(CONFIGURE OUTPUT "${list_file}" CONTENT "${fragment_lines}\n")
-  set(stamp "${header_dir}/${header_name}.stamp")
+  string(MD5 header_hash "${header}")
+  string(SUBSTRING "${header_hash}" 0 12 header_hash)
+  set(header_copy "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/strtab2c/${header_hash}_${header_name}")
+  file(CONFIGURE OUTPUT "${header_copy}" CONTENT "${header_text}" @ONLY NEWLINE_STYLE ${newline})
   add_custom_command(
-    OUTPUT "${stamp}"
-    BYPRODUCTS "${header}"
-    COMMAND "${CMAKE_COMMAND}" "-DHEADER=${header}" "-DLIST=${list_file}"
-            -P "${module_dir}/Strtab2cHeader.cmake"
-    COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}"
-    DEPENDS ${fragments} "${list_file}" "${module_dir}/Strtab2cHeader.cmake"
-    COMMENT "Assembling ${header_name}"
+    OUTPUT "${header}"
+    COMMAND "${CMAKE_COMMAND}" -E copy "${header_copy}" "${header}"
+    DEPENDS "${header_copy}"
+    COMMENT "Writing ${header_name}"
     VERBATIM)
 
   # The steps live in this directory; the target may live in another. A target of its own here
-  # runs them first, and the target's directory learns that the files are generated.
-  add_custom_target(${target}_${header_id} DEPENDS "${stamp}" ${sources})
+  # runs them first (after the steps that make the tables), and the target's directory learns
+  # that the files are generated.
+  add_custom_target(${target}_${header_id} DEPENDS "${header}" ${sources})
+  if(depend_targets)
+    add_dependencies(${target}_${header_id} ${depend_targets})
+  endif()
   add_dependencies(${target} ${target}_${header_id})
   get_target_property(target_dir ${target} SOURCE_DIR)
-  set_source_files_properties(${sources} "${header}" "${stamp}"
+  set_source_files_properties(${concrete_sources} "${header}"
     DIRECTORY "${CMAKE_CURRENT_SOURCE_DIR}" "${target_dir}"
     PROPERTIES GENERATED TRUE
                # Every generated file has its own static STR_1, STR_2, ...: one unit each.
                SKIP_UNITY_BUILD_INCLUSION ON
                SKIP_PRECOMPILE_HEADERS ON)
   target_sources(${target} PRIVATE ${sources} "${header}")
-  source_group("strtab2c" FILES ${sources} "${header}")
+  source_group("strtab2c" FILES ${concrete_sources} "${header}")
 
   if(ARG_PUBLIC)
     target_include_directories(${target} PUBLIC "$<BUILD_INTERFACE:${header_dir}>")

@@ -70,6 +70,11 @@ inline constexpr char kUsage[] =
     "                 linkage for C++ (in the include file too)\n"
     "  --const-table  the table's pointers const too: the table goes to read-only memory\n"
     "  --lengths      a table RES_STRING_<STEM>_LEN of each string's length in bytes\n"
+    "For build systems that give each table an include file of its own:\n"
+    "  --replace-include  the include file replaced by the declarations, not appended to\n"
+    "  --log <file>       the progress lines into <file>; failures and the reader's findings\n"
+    "                     also on stderr, naming the table\n"
+    "  --strict           the reader's findings fail the run\n"
     "  --help, --version\n"
     "More in README.md.\n";
 
