@@ -156,7 +156,14 @@ bool MappedFile::truncated() const { return false; }
 bool MappedFile::copy(std::uint64_t, std::size_t, char*) const { return false; }
 MappedFile::~MappedFile() = default;
 
-std::string last_error_text() { return std::strerror(errno); }
+std::string last_error_text() {
+  // The C runtime reports a write into a pipe whose reader is gone as EINVAL; say what happened.
+  const DWORD error = GetLastError();
+  if (errno == EINVAL && (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE)) {
+    return std::strerror(EPIPE);
+  }
+  return std::strerror(errno);
+}
 unsigned long process_id() { return GetCurrentProcessId(); }
 
 }  // namespace strtab2c

@@ -57,15 +57,6 @@ class OutputSink {
   bool started_ok_ = true;
 };
 
-class StringSink final : public OutputSink {
- public:
-  bool write(const char* data, std::size_t size) override {
-    text.append(data, size);
-    return true;
-  }
-  std::string text;
-};
-
 // The lines appended to the include file: a line feed, then the declarations (of the table and
 // the count, and of the lengths with options.lengths; with options.portable_c inside
 // #ifdef __cplusplus guards that give them C linkage).

@@ -61,11 +61,12 @@ std::uint32_t le(std::string_view d, std::size_t at, std::size_t bytes) {
 
 // String n as the file defines it, independently of the reader: missing bytes are 0.
 std::string expected_string(std::string_view d, unsigned n, bool* missing) {
-  const std::size_t slot = kRecordSize * n;
-  *missing = slot + kRecordSize > d.size();
+  // The format in its own numbers: entry n at 16 * n, offset at 0 (4 bytes), length at 4 (2).
+  const std::size_t slot = std::size_t{16} * n;
+  *missing = slot + 16 > d.size();
   if (*missing) return "";
-  const std::uint64_t offset = le(d, slot + kOffsetAt, 4);
-  const std::size_t length = le(d, slot + kLengthAt, 2);
+  const std::uint64_t offset = le(d, slot, 4);
+  const std::size_t length = le(d, slot + 4, 2);
   std::string s(length, '\0');
   for (std::size_t i = 0; i < length && offset + i < d.size(); ++i) s[i] = d[offset + i];
   return s;
@@ -106,10 +107,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view file(reinterpret_cast<const char*>(data), size);
   res_head head;
   if (!check_res_head(file, &head)) {
-    check(size < kRecordSize || head.encoding() != kSupportedEncoding, "header refused");
+    check(size < 16 || static_cast<unsigned char>(file[9]) != 2, "header refused");
     return 0;
   }
-  const unsigned count = head.count();
+  const unsigned count = le(file, 4, 2);  // the count as the format defines it
+  check(head.count() == count, "count read at bytes 4-5");
   BudgetSink sink;
   CountingDiagnostics diag;
   const bool ok = write_source(file, head.count(), "FUZZ", sink, diag, {}, nullptr, 4096);

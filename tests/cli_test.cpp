@@ -92,11 +92,7 @@ struct PlaceCase {
 
 TEST(Cli, PlacesAndNamesTheOutput) {
   const PlaceCase cases[] = {
-      {"strings.en.bin", "gen/res_strings.h", "gen/strings.en_bin.c", "strings.en_bin",
-       "STRINGS.EN_BIN"},
       {"menu.str", "res_str.h", "menu_str.c", "menu_str", "MENU_STR"},
-      {"a.bin", "x/y\\z/res.h", "x/y\\z/a_bin.c", "a_bin", "A_BIN"},
-      {"data/strings", "g.d/res.h", "g.d/strings.c", "strings", "STRINGS"},
       {"Mixed-Case.Str", "gen\\inc\\r.h", "gen\\inc/Mixed-Case_Str.c", "Mixed-Case_Str",
        "MIXED-CASE_STR"},
   };
@@ -105,7 +101,6 @@ TEST(Cli, PlacesAndNamesTheOutput) {
     const std::string include = on_disk(c.include);
     const std::size_t dir = include.find_last_of("\\/");
     if (dir != std::string::npos) s.mkdir(include.substr(0, dir));
-    if (std::string(c.input).find('/') != std::string::npos) s.mkdir("data");
     s.write(c.input, table({"x"}));
     const RunResult r = s.run({c.input, c.include});
     EXPECT_EQ(r.status, 0) << c.input;
@@ -386,8 +381,8 @@ struct FailCase {
 };
 
 TEST(Cli, FailuresPrintOneLineAndExitMinusOne) {
-  std::string ten(10, '\0');
-  ten[9] = 2;
+  // Which headers are refused, and the encoding each shows, is ResHead's table; these rows are
+  // what only the whole program shows: the line, the exit status, the files left.
   const FailCase cases[] = {
       {"no arguments", {}, "", "illegal params", false},
       {"one argument", {"in.bin"}, table({"a"}), "illegal params", false},
@@ -398,25 +393,7 @@ TEST(Cli, FailuresPrintOneLineAndExitMinusOne) {
        false},
       {"input missing", {"missing.bin", "inc.h"}, "", "open input missing.bin failed", true},
       {"empty input", {"in.bin", "inc.h"}, "", "error: unsupported encoding 0", true},
-      {"nine bytes",
-       {"in.bin", "inc.h"},
-       std::string(9, '\x02'),
-       "error: unsupported encoding 0",
-       true},
-      {"ten bytes", {"in.bin", "inc.h"}, ten, "error: unsupported encoding 2", true},
-      {"fifteen bytes",
-       {"in.bin", "inc.h"},
-       header(1).substr(0, 15),
-       "error: unsupported encoding 2",
-       true},
-      {"encoding 0", {"in.bin", "inc.h"}, table({"a"}, 0), "error: unsupported encoding 0", true},
-      {"encoding 1", {"in.bin", "inc.h"}, table({"a"}, 1), "error: unsupported encoding 1", true},
       {"encoding 3", {"in.bin", "inc.h"}, table({"a"}, 3), "error: unsupported encoding 3", true},
-      {"encoding 255",
-       {"in.bin", "inc.h"},
-       table({"a"}, 255),
-       "error: unsupported encoding 255",
-       true},
   };
   for (const auto& c : cases) {
     Scratch s;
@@ -479,12 +456,15 @@ TEST(Cli, NeverOverwritesAnInput) {
 }
 
 TEST(Cli, NeverOverwritesTheInputThroughALink) {
-  if (kWindows) GTEST_SKIP() << "symbolic links are a POSIX fixture";
   Scratch s;
   s.mkdir("gen");
   const std::string bytes = table({"a"});
   s.write("gen/tbl.c", bytes);
-  std::filesystem::create_symlink("gen/tbl.c", s.path("tbl"));
+  if (kWindows) {
+    std::filesystem::create_hard_link(s.path("gen/tbl.c"), s.path("tbl"));
+  } else {
+    std::filesystem::create_symlink("gen/tbl.c", s.path("tbl"));
+  }
   const RunResult r = s.run({"tbl", "gen/inc.h"});
   EXPECT_EQ(r.status, kFailed);
   EXPECT_EQ(r.lines.back(), "error: output gen/tbl.c would overwrite tbl");
@@ -764,16 +744,24 @@ TEST(CliWholeOrNothing, AKilledRunLeavesThePreviousFile) {
   EXPECT_TRUE(std::regex_match(names[2], std::regex("big_bin\\.c\\.[0-9]+\\.tmp"))) << names[2];
 }
 
+// A link standing at the output path (symbolic on POSIX, hard on both) is replaced, not written
+// through.
 TEST(CliWholeOrNothing, ALinkAtTheOutputIsReplacedNotFollowed) {
-  if (kWindows) GTEST_SKIP() << "symbolic links are a POSIX fixture";
-  Scratch s;
-  s.write("t.bin", table({"ab"}));
-  s.write("elsewhere.c", "not yours\n");
-  std::filesystem::create_symlink("elsewhere.c", s.path("t_bin.c"));
-  EXPECT_EQ(s.run({"t.bin", "t.h"}).status, 0);
-  EXPECT_EQ(s.read("elsewhere.c"), "not yours\n");
-  EXPECT_FALSE(std::filesystem::is_symlink(s.path("t_bin.c")));
-  EXPECT_EQ(s.read("t_bin.c"), reference_source("T_BIN", {"ab"}));
+  for (const bool hard : {true, false}) {
+    if (!hard && kWindows) continue;  // symbolic links need privileges there
+    Scratch s;
+    s.write("t.bin", table({"ab"}));
+    s.write("elsewhere.c", "not yours\n");
+    if (hard) {
+      std::filesystem::create_hard_link(s.path("elsewhere.c"), s.path("t_bin.c"));
+    } else {
+      std::filesystem::create_symlink("elsewhere.c", s.path("t_bin.c"));
+    }
+    EXPECT_EQ(s.run({"t.bin", "t.h"}).status, 0);
+    EXPECT_EQ(s.read("elsewhere.c"), "not yours\n") << hard;
+    EXPECT_FALSE(std::filesystem::is_symlink(s.path("t_bin.c")));
+    EXPECT_EQ(s.read("t_bin.c"), reference_source("T_BIN", {"ab"})) << hard;
+  }
 }
 
 TEST(CliWholeOrNothing, AFailedMoveLeavesNoTemporaryFile) {
@@ -794,7 +782,8 @@ TEST(CliWholeOrNothing, AFailedMoveLeavesNoTemporaryFile) {
 // Runs that share one header, some of whose appends fail: each adds, or on failure removes, only
 // its own lines.
 TEST(CliWholeOrNothing, ParallelRunsOnOneHeaderLoseNothing) {
-  if (kWindows) GTEST_SKIP() << "file-size limits are a POSIX fixture";
+  // On Windows (LockFileEx) every append succeeds: there is no file-size limit to fail some.
+  const auto fails = [](int i) { return !kWindows && i % 3 == 0; };
   Scratch s;
   const std::string before(64 << 10, '/');
   s.write("inc.h", before);
@@ -806,21 +795,22 @@ TEST(CliWholeOrNothing, ParallelRunsOnOneHeaderLoseNothing) {
   for (int i = 0; i < kRuns; ++i) {
     runs.push_back(std::make_unique<Process>(
         s, std::vector<std::string>{"t" + std::to_string(i) + ".bin", "inc.h"},
-        i % 3 == 0 ? full : RunOptions{}));
+        fails(i) ? full : RunOptions{}));
   }
-  std::string expected_size_text = before;
+  std::size_t expected_size = before.size();
   for (int i = 0; i < kRuns; ++i) {
     const RunResult r = runs[i]->wait();
-    EXPECT_EQ(r.status, i % 3 == 0 ? kFailed : 0) << i;
-    if (r.status == 0)
-      expected_size_text += reference_declarations("T" + std::to_string(i) + "_BIN", kEol);
+    EXPECT_EQ(r.status, fails(i) ? kFailed : 0) << i;
+    if (r.status == 0) {
+      expected_size += reference_declarations("T" + std::to_string(i) + "_BIN", kEol).size();
+    }
   }
   const std::string header = s.read("inc.h");
-  EXPECT_EQ(header.size(), expected_size_text.size());
+  EXPECT_EQ(header.size(), expected_size);
+  EXPECT_EQ(header.substr(0, before.size()), before);
   for (int i = 0; i < kRuns; ++i) {
     const std::string block = reference_declarations("T" + std::to_string(i) + "_BIN", kEol);
-    const std::size_t at = header.find(block);
-    EXPECT_EQ(at == std::string::npos, i % 3 == 0) << i;
+    EXPECT_EQ(header.find(block) == std::string::npos, fails(i)) << i;
   }
 }
 
@@ -836,8 +826,8 @@ TEST(CliStreams, AClosedStdoutKeepsTheHeaderClean) {
 }
 
 TEST(CliStreams, AFailingStdoutFailsTheRunAndCommitsNothing) {
-  if (kWindows || !std::filesystem::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
   for (const bool pipe : {false, true}) {
+    if (!pipe && (kWindows || !std::filesystem::exists("/dev/full"))) continue;
     Scratch s;
     s.write("t.bin", table(std::vector<std::string>(8000, "s")));
     s.write("inc.h", "// before\n");
@@ -847,7 +837,7 @@ TEST(CliStreams, AFailingStdoutFailsTheRunAndCommitsNothing) {
     const RunResult r = s.run({"t.bin", "inc.h"}, failing);
     EXPECT_EQ(r.status, kFailed) << pipe;
     EXPECT_EQ(r.err, std::string("strtab2c: error: write standard output failed: ") +
-                         (pipe ? "Broken pipe" : "No space left on device") + "\n");
+                         (pipe ? "Broken pipe" : "No space left on device") + kEol);
     EXPECT_EQ(s.list(), (std::vector<std::string>{"inc.h", "t.bin"}));
     EXPECT_EQ(s.read("inc.h"), "// before\n");
   }
@@ -856,17 +846,15 @@ TEST(CliStreams, AFailingStdoutFailsTheRunAndCommitsNothing) {
 TEST(CliStreams, TheInputNamedAsTheIncludeIsRefused) {
   struct Case {
     const char* include;
-    bool posix_only;  // links
-  } cases[] = {{"t.bin", false}, {"./t.bin", false}, {"hard.h", true}, {"soft.h", true}};
+    bool posix_only;  // symbolic links
+  } cases[] = {{"t.bin", false}, {"./t.bin", false}, {"hard.h", false}, {"soft.h", true}};
   for (const auto& c : cases) {
     if (c.posix_only && kWindows) continue;
     Scratch s;
     const std::string bytes = table({"ab"});
     s.write("t.bin", bytes);
-    if (!kWindows) {
-      std::filesystem::create_hard_link(s.path("t.bin"), s.path("hard.h"));
-      std::filesystem::create_symlink("t.bin", s.path("soft.h"));
-    }
+    std::filesystem::create_hard_link(s.path("t.bin"), s.path("hard.h"));
+    if (!kWindows) std::filesystem::create_symlink("t.bin", s.path("soft.h"));
     const RunResult r = s.run({"t.bin", c.include});
     EXPECT_EQ(r.status, kFailed) << c.include;
     EXPECT_EQ(r.lines.back(), std::string("error: include ") + c.include + " is the input t.bin");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "string_sink.hpp"
 #include "table_builder.hpp"
 
 using namespace strtab2c;

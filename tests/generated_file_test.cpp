@@ -6,37 +6,24 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
+#include "scratch.hpp"
+#include "string_sink.hpp"
+
 using namespace strtab2c;
-namespace fs = std::filesystem;
+using namespace testing_support;
 
 namespace {
 
 class GeneratedFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("strtab2c_gen_" + std::to_string(process_id()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-  static std::string read(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  std::size_t entries() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
-  }
-  fs::path dir_;
+  std::string path(const char* name) const { return scratch_.path(name); }
+  static std::string read(const std::string& p) { return read_file(p); }
+  std::size_t entries() const { return scratch_.list().size(); }
+  Scratch scratch_;
 };
 
 TEST_F(GeneratedFileTest, ReplacesTheFinalNameOnlyOnCommit) {
@@ -87,7 +74,7 @@ TEST_F(GeneratedFileTest, WithoutCommitLeavesOnlyThePreviousFile) {
 }
 
 TEST_F(GeneratedFileTest, CannotBeCreatedWhereNoFileCanStand) {
-  fs::create_directory(dir_ / "a_dir.c");
+  scratch_.mkdir("a_dir.c");
   for (const char* name : {"a_dir.c", "missing/t_bin.c"}) {
     GeneratedFile file;
     EXPECT_FALSE(file.open(path(name))) << name;
@@ -123,12 +110,12 @@ TEST_F(GeneratedFileTest, StaleTemporaryNamesAreSteppedOver) {
 TEST_F(GeneratedFileTest, ALinkAtTheNameIsReplacedNotFollowed) {
   const std::string target = path("elsewhere.txt");
   std::ofstream(target) << "keep";
-  fs::create_symlink(target, path("t_bin.c"));
+  std::filesystem::create_symlink(target, path("t_bin.c"));
   GeneratedFile file;
   ASSERT_TRUE(file.open(path("t_bin.c")));
   ASSERT_TRUE(file.close() && file.commit());
   EXPECT_EQ(read(target), "keep");
-  EXPECT_FALSE(fs::is_symlink(path("t_bin.c")));
+  EXPECT_FALSE(std::filesystem::is_symlink(path("t_bin.c")));
 }
 
 TEST_F(GeneratedFileTest, PermissionsOfAPlainCreate) {

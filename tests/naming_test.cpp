@@ -98,9 +98,25 @@ TEST(Naming, TemporaryNamesFitWhereTheFinalNameDoes) {
   }
 }
 
-TEST(Naming, ControlCharactersAreTold) {
-  EXPECT_FALSE(has_control_character("a-b.c d\x80\xff~"));
-  for (const char* bad : {"a\nb", "\t", "x\x1f", "x\x7f"}) EXPECT_TRUE(has_control_character(bad));
+// One rule for both: what has_control_character() refuses, printable() escapes.
+TEST(Naming, ControlCharactersAreToldAndEscaped) {
+  const struct {
+    std::string text;
+    bool control;
+    std::string printed;
+  } cases[] = {
+      {"a-b.c d\x80\xff~", false, "a-b.c d\x80\xff~"},
+      {"a\nb", true, "a\\x0ab"},
+      {"\t", true, "\\x09"},
+      {"x\x1f", true, "x\\x1f"},
+      {"x\x7f", true, "x\\x7f"},
+      {std::string("n\0l", 3), true, "n\\x00l"},
+      {" ", false, " "},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(has_control_character(c.text), c.control) << c.printed;
+    EXPECT_EQ(printable(c.text), c.printed);
+  }
 }
 
 }  // namespace

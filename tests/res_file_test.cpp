@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform.hpp"
+#include "scratch.hpp"
 #include "table_builder.hpp"
 
 using namespace strtab2c;
@@ -103,7 +104,8 @@ TEST(ResReader, MatchesTheEntriesOnScatteredLayouts) {
     std::string file = header(count);
     std::string data(3 << 20, '\0');
     for (auto& c : data) c = static_cast<char>(rng());
-    const std::uint64_t data_start = kRecordSize * (count + 1);
+    const std::uint64_t data_start = 16 * (count + 1);
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> entries;  // as written: the oracle
     for (unsigned n = 1; n <= count; ++n) {
       const std::uint16_t length = static_cast<std::uint16_t>(rng() % (round == 3 ? 65536 : 40000));
       std::uint32_t offset;
@@ -121,15 +123,16 @@ TEST(ResReader, MatchesTheEntriesOnScatteredLayouts) {
           offset = static_cast<std::uint32_t>(data_start + (n * 9973) % data.size());
       }
       file += entry(offset, length);
+      entries.emplace_back(offset, length);
     }
     file += data;
-    if (round == 2) file.resize(kRecordSize * 200 + 5);  // index itself cut short
+    if (round == 2) file.resize(16 * 200 + 5);  // index itself cut short
 
     ResReader reader(file);
     // The same bytes as a mapped file, whose large strings the reader reads from the file.
-    const std::string name =
-        (std::filesystem::temp_directory_path() / "strtab2c_layout.bin").string();
-    std::ofstream(name, std::ios::binary) << file;
+    Scratch scratch;
+    scratch.write("layout.bin", file);
+    const std::string name = scratch.path("layout.bin");
     File in = File::open(name, "rb");
     MappedFile map;
     const bool mapped = map.map(in.get());  // not on Windows, where the tool reads inputs whole
@@ -138,22 +141,20 @@ TEST(ResReader, MatchesTheEntriesOnScatteredLayouts) {
       const StringRead r = reader.read(n);
       const StringRead f = from_file.read(n);
       ASSERT_TRUE(f.status == r.status && f.got == r.got && f.bytes == r.bytes) << n;
-      const std::uint64_t slot = kRecordSize * n;
-      if (slot + kRecordSize > file.size()) {
+      if (16 * n + 16 > file.size()) {
         EXPECT_EQ(r.status, Status::kMissingEntry) << n;
         continue;
       }
-      const res_entry e = res_entry::parse(reinterpret_cast<const std::uint8_t*>(&file[slot]));
-      std::string expect(e.length, '\0');
+      const auto [offset, length] = entries[n - 1];
+      std::string expect(length, '\0');
       const std::size_t got =
-          e.offset < file.size() ? std::min<std::size_t>(e.length, file.size() - e.offset) : 0;
-      if (got) expect.replace(0, got, file, e.offset, got);
+          offset < file.size() ? std::min<std::size_t>(length, file.size() - offset) : 0;
+      if (got) expect.replace(0, got, file, offset, got);
       ASSERT_EQ(r.got, got) << "round " << round << " n " << n;
       ASSERT_EQ(std::string(r.bytes), expect) << "round " << round << " n " << n;
-      EXPECT_EQ(r.status, got == e.length ? Status::kOk : Status::kShortString);
+      EXPECT_EQ(r.status, got == length ? Status::kOk : Status::kShortString);
     }
     in.close();
-    std::remove(name.c_str());
   }
 }
 
@@ -171,15 +172,14 @@ TEST(ResReader, OffsetsFromTwoGiBUpAreUnsigned) {
 
 // The input is read whole in large blocks, with one allocation when the size is known.
 TEST(ReadInput, ReadsTheWholeFile) {
-  const std::string name = (std::filesystem::temp_directory_path() / "strtab2c_read.bin").string();
+  Scratch scratch;
   std::string bytes(3 << 20, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 / 7);
-  std::ofstream(name, std::ios::binary) << bytes;
+  scratch.write("read.bin", bytes);
   std::string data = "old";
-  File in = File::open(name, "rb");
+  File in = File::open(scratch.path("read.bin"), "rb");
   ASSERT_TRUE(read_input(in.get(), &data));
   in.close();
-  std::remove(name.c_str());
   EXPECT_TRUE(data == bytes);
 }
 
@@ -187,10 +187,11 @@ TEST(ReadInput, ReadsTheWholeFile) {
 // A mapped input that shrinks under the run: its lost bytes read as 0 and the run can tell,
 // where the system would stop the process.
 TEST(InputBytes, AFileThatShrinksWhileMappedIsToldNotFatal) {
-  const std::filesystem::path name = std::filesystem::temp_directory_path() / "strtab2c_shrink.bin";
+  Scratch scratch;
+  const std::string name = scratch.path("shrink.bin");
   const std::size_t size = 32 + (3 << 16);
-  std::ofstream(name, std::ios::binary) << header(1) + entry(32, 60000) + std::string(3 << 16, 'x');
-  File in = File::open(name.string(), "rb");
+  scratch.write("shrink.bin", header(1) + entry(32, 60000) + std::string(3 << 16, 'x'));
+  File in = File::open(name, "rb");
   InputBytes bytes;
   ASSERT_TRUE(bytes.load(in.get()));
   std::filesystem::resize_file(name, 100);
@@ -202,7 +203,6 @@ TEST(InputBytes, AFileThatShrinksWhileMappedIsToldNotFatal) {
   ASSERT_EQ(view.size(), size);
   EXPECT_EQ(view[50], 'x');
   EXPECT_EQ(view[view.size() - 1], '\0');
-  std::filesystem::remove(name);
 }
 #endif
 

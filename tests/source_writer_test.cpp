@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "string_sink.hpp"
 #include "table_builder.hpp"
 
 using namespace strtab2c;

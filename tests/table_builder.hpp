@@ -1,6 +1,9 @@
 // Builds string resource files in memory for the tests, the fuzz corpus and the benchmark, and
 // renders the expected generated text independently of the tool (plain snprintf), as the tests'
-// oracle.
+// oracle. The file format is spelled out here in its own numbers, not the tool's constants, so
+// that a wrong constant in the tool fails the tests:
+//   header (16 bytes): bytes 4-5 the count, byte 9 the encoding (2)
+//   entry n at 16 * n (16 bytes): bytes 0-3 the offset, bytes 4-5 the length
 #pragma once
 
 #include <cstdint>
@@ -8,8 +11,6 @@
 #include <numeric>
 #include <string>
 #include <vector>
-
-#include "res_file.hpp"
 
 namespace testing_support {
 
@@ -20,16 +21,16 @@ inline std::string le(std::uint64_t value, std::size_t bytes) {
 }
 
 inline std::string header(std::uint16_t count, std::uint8_t encoding = 2) {
-  std::string h(strtab2c::kRecordSize, '\0');
-  h.replace(strtab2c::kCountAt, 2, le(count, 2));
-  h[strtab2c::kEncodingAt] = static_cast<char>(encoding);
+  std::string h(16, '\0');
+  h.replace(4, 2, le(count, 2));
+  h[9] = static_cast<char>(encoding);
   return h;
 }
 
 inline std::string entry(std::uint32_t offset, std::uint16_t length) {
-  std::string e(strtab2c::kRecordSize, '\0');
-  e.replace(strtab2c::kOffsetAt, 4, le(offset, 4));
-  e.replace(strtab2c::kLengthAt, 2, le(length, 2));
+  std::string e(16, '\0');
+  e.replace(0, 4, le(offset, 4));
+  e.replace(4, 2, le(length, 2));
   return e;
 }
 
@@ -38,7 +39,7 @@ inline std::string entry(std::uint32_t offset, std::uint16_t length) {
 inline std::string pooled_table(const std::vector<std::string>& pool,
                                 const std::vector<std::size_t>& refs) {
   std::vector<std::uint64_t> at(pool.size());
-  std::uint64_t offset = strtab2c::kRecordSize * (refs.size() + 1);
+  std::uint64_t offset = 16 * (refs.size() + 1);
   for (std::size_t i = 0; i < pool.size(); ++i) {
     at[i] = offset;
     offset += pool[i].size();
@@ -56,7 +57,7 @@ inline std::string table(const std::vector<std::string>& strings, std::uint8_t e
   std::vector<std::size_t> refs(strings.size());
   std::iota(refs.begin(), refs.end(), std::size_t{0});
   std::string out = pooled_table(strings, refs);
-  out[strtab2c::kEncodingAt] = static_cast<char>(encoding);
+  out[9] = static_cast<char>(encoding);
   return out;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch.hpp"
+
 namespace testing_support {
 
 #ifdef _WIN32
@@ -28,13 +30,11 @@ struct RunOptions {
   long long file_size_limit = -1;   // POSIX: RLIMIT_FSIZE in bytes
   bool close_stdout = false;        // POSIX: start with descriptor 1 closed
   std::string stdout_path;          // stdout to this file (say /dev/full) instead of a capture
-  bool stdout_broken_pipe = false;  // POSIX: stdout a pipe whose reader is gone
+  bool stdout_broken_pipe = false;  // stdout a pipe whose reader is gone
   std::string cwd;                  // a subdirectory of the scratch directory to run in
   std::string kill_when_prefix;     // kill the tool once a file whose name starts so ...
   std::uint64_t kill_at_size = 0;   // ... holds at least this many bytes
 };
-
-class Scratch;
 
 // A started run of the tool; wait() collects it.
 class Process {
@@ -52,30 +52,6 @@ class Process {
   RunOptions options_;
   std::string out_file_, err_file_;
   std::unique_ptr<Impl> impl_;
-};
-
-// A fresh directory, removed with everything in it at the end.
-class Scratch {
- public:
-  Scratch();
-  ~Scratch();
-  const std::string& dir() const { return dir_; }
-  std::string path(const std::string& rel) const { return dir_ + "/" + rel; }
-  void write(const std::string& rel, const std::string& bytes) const;
-  std::string read(const std::string& rel) const;
-  bool exists(const std::string& rel) const;  // a dangling link exists too
-  void mkdir(const std::string& rel) const;
-  std::vector<std::string> list(const std::string& rel = ".") const;  // names, sorted
-  // Runs the tool in the scratch directory, or in its subdirectory cwd.
-  RunResult run(const std::vector<std::string>& args, const RunOptions& options = {},
-                const std::string& cwd = "") const {
-    RunOptions o = options;
-    o.cwd = cwd;
-    return Process(*this, args, o).wait();
-  }
-
- private:
-  std::string dir_;
 };
 
 // POSIX root, whom permissions do not bind.

@@ -95,6 +95,13 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
   for (const auto& a : args) command += L" " + quote(widen(a));
   const std::string out_target = options.stdout_path.empty() ? out_file_ : options.stdout_path;
   HANDLE out = inheritable(out_target, GENERIC_WRITE, CREATE_ALWAYS);
+  if (options.stdout_broken_pipe) {  // a pipe whose reader is gone
+    CloseHandle(out);
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE reader = nullptr;
+    if (!CreatePipe(&reader, &out, &sa, 0)) out = INVALID_HANDLE_VALUE;
+    if (reader) CloseHandle(reader);
+  }
   HANDLE err = inheritable(err_file_, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
   STARTUPINFOW si = {};
