@@ -28,6 +28,6 @@ class Diagnostics {
 bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
                   OutputSink& out, Diagnostics& diag, const SourceOptions& options = {},
                   const MappedFile* mapping = nullptr,
-                  std::size_t buffer_size = SourceWriter::kDefaultBuffer);
+                  std::size_t buffer_size = BlockWriter::kDefaultBuffer);
 
 }  // namespace strtab2c

@@ -92,7 +92,6 @@ StringRead ResReader::read(unsigned n) {
     result.status = StringRead::Status::kMissingEntry;
     return result;
   }
-  result.length = entry.length;
   const std::size_t offset = std::min<std::uint64_t>(entry.offset, file_.size());
   result.got = std::min<std::size_t>(entry.length, file_.size() - offset);
   if (result.got == entry.length) {

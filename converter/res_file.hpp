@@ -71,9 +71,8 @@ struct StringRead {
     kShortString,   // the string runs past the end; missing bytes are 0 in bytes
   };
   Status status = Status::kOk;
-  std::string_view bytes;  // the string, exactly `length` bytes; valid until the next read
+  std::string_view bytes;  // the string, exactly its entry's length; valid until the next read
   std::size_t got = 0;     // bytes that were in the file
-  std::uint16_t length = 0;
 };
 
 // Strings by number, from the file's bytes in memory: entries may point anywhere, in any order.

@@ -113,38 +113,21 @@ std::string declarations(const std::string& upper_stem, const SourceOptions& opt
   return "\n" + declaration_lines(upper_stem, options);
 }
 
-SourceWriter::SourceWriter(OutputSink& sink, std::size_t buffer_size)
-    : sink_(sink), full_capacity_(std::max<std::size_t>(buffer_size, 64)) {
-  use_buffer();
-}
-
-void SourceWriter::use_buffer() {
-  Buffer& buffer = buffers_[current_];
-  const std::size_t want =
-      flushed_ >= kGrowAfter ? full_capacity_ : std::min(full_capacity_, kStartBuffer);
-  if (buffer.size < want) {
-    buffer.data.reset(new char[want]);
-    buffer.size = want;
-  }
-  buffer_ = buffer.data.get();
-  capacity_ = buffer.size;
-}
+SourceWriter::SourceWriter(BlockWriter& out)
+    : out_(out), buffer_(out.buffer()), capacity_(out.capacity()) {}
 
 void SourceWriter::flush() {
   if (ok_ && used_ > 0) {
-    flushed_ += used_;
-    // A queued block stays untouched until written: go on in the next buffer, once the block
-    // started from it kBuffers - 1 flushes ago is written. A block written at once frees its own.
-    if (sink_.start(buffer_, used_)) current_ = (current_ + 1) % kBuffers;
-    ok_ = sink_.finish(kBuffers - 1);
-    use_buffer();
+    ok_ = out_.hand_over(used_);
+    buffer_ = out_.buffer();
+    capacity_ = out_.capacity();
   }
   used_ = 0;
 }
 
 bool SourceWriter::finish() {
   flush();
-  ok_ = sink_.finish() && ok_;
+  ok_ = out_.finish() && ok_;
   return ok_;
 }
 

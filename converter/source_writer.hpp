@@ -12,10 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "block_writer.hpp"
 
 namespace strtab2c {
 
@@ -31,30 +32,6 @@ struct SourceOptions {
   bool const_table = false;
   // A table of each string's length in bytes, RES_STRING_<STEM>_LEN.
   bool lengths = false;
-};
-
-// Where generated text goes: a file for the tool, memory for tests and the fuzzer.
-class OutputSink {
- public:
-  virtual ~OutputSink() = default;
-  // False when not all of data could be written.
-  virtual bool write(const char* data, std::size_t size) = 0;
-  // Hands over a block. True when the sink queued it for a writer thread of its own: the block
-  // then stays untouched until finish() says it is written, and the next one is rendered
-  // meanwhile. False when it was written at once; finish() tells whether that worked.
-  virtual bool start(const char* data, std::size_t size) {
-    started_ok_ = started_ok_ && write(data, size);
-    return false;
-  }
-  // Waits until at most `pending` queued blocks are left unwritten (the oldest are written
-  // first); false when any write failed.
-  virtual bool finish(std::size_t pending = 0) {
-    static_cast<void>(pending);
-    return started_ok_;
-  }
-
- private:
-  bool started_ok_ = true;
 };
 
 // The lines appended to the include file: a line feed, then the declarations (of the table and
@@ -79,21 +56,12 @@ class DecimalCount {
   bool valid_ = false;
 };
 
-// Streams the generated source through large buffers, each handed to the sink when full: while
-// the sink's thread writes some, the next is rendered. After the first failed write every
-// further call does nothing and returns false, so a full disk ends the run promptly.
+// Renders the generated source into the buffers of a BlockWriter, handing each over when full.
+// After the first failed write every further call does nothing and returns false, so a full disk
+// ends the run promptly.
 class SourceWriter {
  public:
-  static constexpr std::size_t kDefaultBuffer = std::size_t{1} << 20;
-  // Buffers start at kStartBuffer at most and grow to buffer_size once the output passed
-  // kGrowAfter: small outputs touch little memory, large ones hand over few, large blocks.
-  static constexpr std::size_t kStartBuffer = std::size_t{1} << 18;
-  static constexpr std::size_t kGrowAfter = std::size_t{8} << 20;
-  // One being rendered, one being written and one queued, so that the writer finds the next
-  // block ready when it is done with one. A sink that writes at once needs only the first.
-  static constexpr std::size_t kBuffers = 3;
-  // buffer_size is clamped to at least 64 bytes.
-  explicit SourceWriter(OutputSink& sink, std::size_t buffer_size = kDefaultBuffer);
+  explicit SourceWriter(BlockWriter& out);
 
   bool preamble();
   // The array of string n; returns the length of its initializer text ("0x%x" items joined by
@@ -120,23 +88,13 @@ class SourceWriter {
   bool append_slow(std::string_view text);
   void put_number(unsigned value);
 
-  // Hands the buffer to the sink and goes on in a free one.
+  // Hands the buffer over and goes on in the one that follows.
   void flush();
-  // Makes buffers_[current_] the one rendered into, grown as the output's size asks.
-  void use_buffer();
 
-  struct Buffer {
-    std::unique_ptr<char[]> data;
-    std::size_t size = 0;
-  };
-  OutputSink& sink_;
+  BlockWriter& out_;
   DecimalCount count_;
-  Buffer buffers_[kBuffers];
-  std::size_t current_ = 0;  // the buffer being rendered
-  std::size_t full_capacity_;
-  std::size_t flushed_ = 0;
-  char* buffer_ = nullptr;  // buffers_[current_]
-  std::size_t capacity_ = 0;
+  char* buffer_;  // out_.buffer() and its capacity, at hand for the rendering loop
+  std::size_t capacity_;
   std::size_t used_ = 0;
   bool ok_ = true;
 };

@@ -5,13 +5,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 #include "scratch.hpp"
-#include "string_sink.hpp"
 
 using namespace strtab2c;
 using namespace testing_support;
@@ -40,25 +38,6 @@ TEST_F(GeneratedFileTest, ReplacesTheFinalNameOnlyOnCommit) {
   }
   EXPECT_EQ(read(out), "new text");
   EXPECT_EQ(entries(), 1u);
-}
-
-// Past its first megabytes the file is written by a thread, from a queue of blocks that the
-// writer's buffers go back into: all of them arrive, in order.
-TEST_F(GeneratedFileTest, ALargeOutputArrivesWholeAndInOrder) {
-  std::string bytes(1 << 16, '\0');
-  std::mt19937 rng(3);
-  for (auto& c : bytes) c = static_cast<char>(rng());
-  StringSink expected;
-  GeneratedFile file;
-  ASSERT_TRUE(file.open(path("t_bin.c")));
-  for (OutputSink* sink : {static_cast<OutputSink*>(&expected), static_cast<OutputSink*>(&file)}) {
-    SourceWriter writer(*sink, 4096);  // small buffers: thousands of blocks through the queue
-    for (unsigned n = 1; n <= 64; ++n) writer.array(n, std::string_view(bytes).substr(n));
-    ASSERT_TRUE(writer.finish());
-  }
-  ASSERT_TRUE(file.close() && file.commit());
-  ASSERT_GT(expected.text.size(), std::size_t{16} << 20);
-  EXPECT_TRUE(read(path("t_bin.c")) == expected.text);
 }
 
 TEST_F(GeneratedFileTest, WithoutCommitLeavesOnlyThePreviousFile) {

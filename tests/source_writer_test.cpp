@@ -22,7 +22,8 @@ TEST(SourceWriter, ArraysRenderEveryByteValueLikePrintf) {
   for (std::size_t buffer : {std::size_t{64}, std::size_t{1000}, std::size_t{1} << 20}) {
     for (const auto& bytes : cases) {
       StringSink out;
-      SourceWriter writer(out, buffer);
+      BlockWriter blocks(out, buffer);
+      SourceWriter writer(blocks);
       EXPECT_EQ(writer.array(7, bytes), reference_hex(bytes).size());
       ASSERT_TRUE(writer.finish());
       EXPECT_EQ(out.text, "static const uint8_t STR_7[] = {" + reference_hex(bytes) + "}; \n\n");
