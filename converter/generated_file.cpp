@@ -10,13 +10,21 @@ namespace strtab2c {
 GeneratedFile::~GeneratedFile() {
   close();
   if (!temp_path_.empty() && !committed_) remove_file(temp_path_);
+  forget_file(cleanup_slot_);
 }
 
 bool GeneratedFile::write(const char* data, std::size_t size) {
   return std::fwrite(data, 1, size, file_.get()) == size;
 }
 
-bool GeneratedFile::close() { return file_.close(); }
+bool GeneratedFile::close() {
+  if (!file_) return true;
+  const bool ok = file_.close();
+  // Closed now: an interruption removes it by name alone.
+  forget_file(cleanup_slot_);
+  cleanup_slot_ = remove_if_interrupted(temp_path_, nullptr);
+  return ok;
+}
 
 bool GeneratedFile::open(const std::string& path, std::string* failed_path) {
   std::string unused;
@@ -52,11 +60,13 @@ bool GeneratedFile::open(const std::string& path, std::string* failed_path) {
     return false;
   }
   std::setvbuf(file_.get(), nullptr, _IONBF, 0);  // the writer hands over large blocks
+  cleanup_slot_ = remove_if_interrupted(temp_path_, file_.get());
   return true;
 }
 
 bool GeneratedFile::commit() {
   committed_ = replace_file(temp_path_, path_);
+  if (committed_) forget_file(cleanup_slot_);
   return committed_;
 }
 

@@ -18,7 +18,7 @@ class GeneratedFile final : public OutputSink {
   GeneratedFile() = default;
   GeneratedFile(const GeneratedFile&) = delete;
   GeneratedFile& operator=(const GeneratedFile&) = delete;
-  // Removes the temporary file of a run that did not commit.
+  // Removes the temporary file of a run that did not commit (an interrupted one too).
   ~GeneratedFile();
 
   // False when the file cannot be created at path: no such directory, no permission, or a
@@ -37,6 +37,7 @@ class GeneratedFile final : public OutputSink {
   std::string temp_path_;
   File file_;
   bool committed_ = false;
+  int cleanup_slot_ = -1;  // where an interruption finds the temporary file
 };
 
 }  // namespace strtab2c

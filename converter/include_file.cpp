@@ -55,11 +55,13 @@ bool IncludeFile::append(const std::string& text) {
   std::uint64_t length = 0;
   bool ok = std::fseek(f, 0, SEEK_END) == 0 && tell_file(f, &length);
   if (ok) {
+    cut_back_if_interrupted(f, length);
     ok = std::fwrite(text.data(), 1, text.size(), f) == text.size() && std::fflush(f) == 0;
     if (!ok) {
       std::clearerr(f);
       truncate_file(f, length);
     }
+    cut_back_if_interrupted(nullptr, 0);
   }
   unlock_file(f);
   return ok;

@@ -6,6 +6,9 @@
 // Prints progress and errors on stdout; exits 0 on success, -1 on failure. The run below is its
 // steps in order; every failure ends it with one line and -1.
 #include <cstdio>
+#include <exception>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,8 +23,9 @@
 
 using namespace strtab2c;
 
-int main(int argc, char** argv) {
-  prepare_process();
+namespace {
+
+int run(int argc, char** argv) {
   // One "text len" line per string: keep stdout block-buffered, whatever it is connected to.
   std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   std::vector<std::string> args = utf8_arguments(argc, argv);
@@ -106,4 +110,21 @@ int main(int argc, char** argv) {
   input.close();
   if (!include.close()) return fail(msg::kWriteFailed, include_path.c_str());
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  prepare_process();
+  // Memory or a system resource that cannot be had ends the run like any other failure: the
+  // files' owners clean up as the stack unwinds.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    return fail(msg::kOutOfMemory);
+  } catch (const std::length_error&) {
+    return fail(msg::kOutOfMemory);
+  } catch (const std::exception& e) {
+    return fail(msg::kSystemError, e.what());
+  }
 }

@@ -35,12 +35,14 @@ bool print_to_log(const std::string& log_path, const std::string& input_path) {
   return true;
 }
 
-int fail_line(const std::string& line) {
-  std::fputs(line.c_str(), stdout);
-  if (!mirror_log.empty()) {
+int fail_line(const char* line) {
+  std::fputs(line, stdout);
+  if (!mirror_log.empty()) {  // no allocation here: the failure may be memory itself
+    std::size_t size = std::strlen(line);
+    if (size > 0 && line[size - 1] == '\n') --size;
     std::fflush(stdout);
-    std::fprintf(stderr, msg::kMirroredFailure, mirror_input.c_str(),
-                 without_line_end(line).c_str(), mirror_log.c_str());
+    std::fprintf(stderr, msg::kMirroredFailure, mirror_input.c_str(), static_cast<int>(size), line,
+                 mirror_log.c_str());
   }
   return kFailure;
 }

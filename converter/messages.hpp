@@ -26,6 +26,8 @@ inline constexpr char kWouldOverwrite[] = "error: output %s would overwrite %s\n
 inline constexpr char kWriteFailed[] = "error: write %s failed\n";
 inline constexpr char kReplaceFailed[] = "error: replace %s failed\n";
 inline constexpr char kStrictFindings[] = "error: findings in %s fail the run (--strict)\n";
+inline constexpr char kOutOfMemory[] = "error: out of memory\n";
+inline constexpr char kSystemError[] = "error: %s\n";
 
 // Standard error: the system's reason beside a failed open, and a standard output that failed.
 inline constexpr char kReason[] = "strtab2c: %s: %s\n";
@@ -37,7 +39,7 @@ inline constexpr char kStdoutFailed[] = "strtab2c: error: write standard output 
 inline constexpr char kOpenLogFailed[] = "strtab2c: error: open log %s failed: %s\n";
 // With --log: the lines a build must show, repeated on stderr naming the input.
 inline constexpr char kMirrored[] = "strtab2c: %s: %s\n";
-inline constexpr char kMirroredFailure[] = "strtab2c: %s: %s (full output: %s)\n";
+inline constexpr char kMirroredFailure[] = "strtab2c: %s: %.*s (full output: %s)\n";
 
 // Progress lines of a run.
 inline constexpr char kTraceWithArg[] = "%s %d: %s\n";
@@ -88,7 +90,7 @@ namespace strtab2c {
 bool print_to_log(const std::string& log_path, const std::string& input_path);
 
 // The one way out of a failed run: its line (printf-style) on stdout, then -1.
-int fail_line(const std::string& line);
+int fail_line(const char* line);
 template <typename... Args>
 int fail(const char* format, const Args&... args) {
   char line[512];
@@ -97,7 +99,7 @@ int fail(const char* format, const Args&... args) {
   std::string long_line(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
   std::snprintf(&long_line[0], long_line.size(), format, args...);
   long_line.pop_back();
-  return fail_line(long_line);
+  return fail_line(long_line.c_str());
 }
 // A failed open: the line on stdout, and on stderr what the system said (errno) of the path it
 // is about (the temporary file's, where that one failed).

@@ -14,6 +14,16 @@ namespace strtab2c {
 // limit or a closed pipe fails the write instead of killing the run.
 void prepare_process();
 
+// An interrupted run (SIGINT, SIGTERM, SIGHUP; on Windows Ctrl-C, Ctrl-Break and closing the
+// console) removes the files registered here and cuts back an append under way, then dies by the
+// same signal, so that make and the shell see it. Installed by prepare_process().
+// Registers the file at path (a temporary file, open as file or closed: nullptr) for removal;
+// returns the slot for forget_file().
+int remove_if_interrupted(const std::string& path, std::FILE* file);
+void forget_file(int slot);
+// An append under way to file, which had length bytes before it; nullptr: none.
+void cut_back_if_interrupted(std::FILE* file, std::uint64_t length);
+
 #ifdef _WIN32
 // UTF-8 to the UTF-16 of the wide-character API.
 std::wstring to_utf16(const std::string& text);
@@ -48,6 +58,8 @@ enum class PathState { kMissing, kFound, kUnknown };
 // The file at path itself (a link is not followed). kUnknown when it exists but cannot be told.
 PathState path_id(const std::string& path, FileId* id);
 
+// The size of the regular file open as file; false for a pipe or a device.
+bool regular_file_size(std::FILE* file, std::uint64_t* size);
 // Cuts an open file back to size bytes.
 bool truncate_file(std::FILE* file, std::uint64_t size);
 bool tell_file(std::FILE* file, std::uint64_t* pos);

@@ -15,6 +15,56 @@ namespace strtab2c {
 
 static_assert(sizeof(off_t) == 8, "build with 64-bit file offsets");
 
+namespace {
+
+// What an interrupted run cleans up; only these are touched in the signal handler.
+constexpr int kCleanupSlots = 4;
+const char* volatile cleanup_paths[kCleanupSlots] = {};
+volatile int append_fd = -1;
+volatile off_t append_length = 0;
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+
+void on_interrupt(int sig) {
+  for (const char* path : cleanup_paths) {
+    if (path) unlink(path);
+  }
+  if (append_fd >= 0) {
+    const int rc = ftruncate(append_fd, append_length);
+    static_cast<void>(rc);
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);  // delivered once the handler returns: the process dies by it
+}
+
+}  // namespace
+
+int remove_if_interrupted(const std::string& path, std::FILE*) {
+  for (int slot = 0; slot < kCleanupSlots; ++slot) {
+    if (!cleanup_paths[slot]) {
+      cleanup_paths[slot] = path.c_str();
+      return slot;
+    }
+  }
+  return -1;
+}
+
+void forget_file(int slot) {
+  if (slot >= 0 && slot < kCleanupSlots) cleanup_paths[slot] = nullptr;
+}
+
+void cut_back_if_interrupted(std::FILE* file, std::uint64_t length) {
+  append_fd = -1;
+  append_length = static_cast<off_t>(length);
+  append_fd = file ? fileno(file) : -1;
+}
+
+bool regular_file_size(std::FILE* file, std::uint64_t* size) {
+  struct stat st;
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
 void prepare_process() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
@@ -24,6 +74,17 @@ void prepare_process() {
   }
   std::signal(SIGXFSZ, SIG_IGN);
   std::signal(SIGPIPE, SIG_IGN);
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = on_interrupt;
+  sigfillset(&action.sa_mask);  // one cleanup, not interrupted by the next signal
+  for (int sig : kInterrupts) {
+    struct sigaction old;
+    // A signal the caller ignores (nohup, a background job) stays ignored.
+    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) {
+      sigaction(sig, &action, nullptr);
+    }
+  }
 }
 
 std::vector<std::string> utf8_arguments(int argc, char** argv) {

@@ -44,12 +44,78 @@ std::string narrow(const wchar_t* wide) {
   return text;
 }
 
+// What an interrupted run cleans up. The console's handler runs on a thread of its own, beside
+// the run: the lock keeps registration and cleanup apart.
+constexpr int kCleanupSlots = 4;
+struct Cleanup {
+  std::wstring path;
+  int fd = -1;
+};
+Cleanup cleanups[kCleanupSlots];
+bool cleanup_used[kCleanupSlots] = {};
+int append_fd = -1;
+std::uint64_t append_length = 0;
+SRWLOCK cleanup_lock = SRWLOCK_INIT;  // usable before prepare_process(), as in the tests
+
+BOOL WINAPI on_console_event(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) {
+    return FALSE;
+  }
+  AcquireSRWLockExclusive(&cleanup_lock);
+  for (int slot = 0; slot < kCleanupSlots; ++slot) {
+    if (!cleanup_used[slot]) continue;
+    if (cleanups[slot].fd >= 0) _close(cleanups[slot].fd);  // an open file cannot be deleted
+    DeleteFileW(cleanups[slot].path.c_str());
+  }
+  if (append_fd >= 0) _chsize_s(append_fd, static_cast<__int64>(append_length));
+  // The lock stays taken, so the run registers nothing more; the default handler ends the
+  // process as interrupted.
+  return FALSE;
+}
+
 UINT saved_output_cp = 0;
 void restore_console() { SetConsoleOutputCP(saved_output_cp); }
 
 }  // namespace
 
+int remove_if_interrupted(const std::string& path, std::FILE* file) {
+  AcquireSRWLockExclusive(&cleanup_lock);
+  int found = -1;
+  for (int slot = 0; slot < kCleanupSlots && found < 0; ++slot) {
+    if (!cleanup_used[slot]) {
+      cleanups[slot].path = native(path);
+      cleanups[slot].fd = file ? _fileno(file) : -1;
+      cleanup_used[slot] = true;
+      found = slot;
+    }
+  }
+  ReleaseSRWLockExclusive(&cleanup_lock);
+  return found;
+}
+
+void forget_file(int slot) {
+  if (slot < 0 || slot >= kCleanupSlots) return;
+  AcquireSRWLockExclusive(&cleanup_lock);
+  cleanup_used[slot] = false;
+  ReleaseSRWLockExclusive(&cleanup_lock);
+}
+
+void cut_back_if_interrupted(std::FILE* file, std::uint64_t length) {
+  AcquireSRWLockExclusive(&cleanup_lock);
+  append_fd = file ? _fileno(file) : -1;
+  append_length = length;
+  ReleaseSRWLockExclusive(&cleanup_lock);
+}
+
+bool regular_file_size(std::FILE* file, std::uint64_t* size) {
+  struct _stati64 st;
+  if (_fstati64(_fileno(file), &st) != 0 || !(st.st_mode & _S_IFREG)) return false;
+  *size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
 void prepare_process() {
+  SetConsoleCtrlHandler(on_console_event, TRUE);
   // A closed standard handle gives no descriptor for a later open to reuse, unlike POSIX; only the
   // console needs care: show the UTF-8 the tool prints as UTF-8 for the run.
   DWORD mode;

@@ -65,6 +65,18 @@ bool read_input(std::FILE* file, std::string* data) {
   }
 }
 
+bool InputBytes::load(std::FILE* file) {
+  file_ = file;
+  sized_ = regular_file_size(file, &size_);
+  return map_.map(file) || read_input(file, &data_);
+}
+
+bool InputBytes::intact() const {
+  std::uint64_t now = 0;
+  if (map_.truncated()) return false;
+  return !sized_ || !regular_file_size(file_, &now) || now >= size_;
+}
+
 bool check_res_head(std::string_view file, res_head* head) {
   *head = res_head{};
   const std::size_t got = std::min(file.size(), kRecordSize);

@@ -48,14 +48,18 @@ bool read_input(std::FILE* file, std::string* data);
 class InputBytes {
  public:
   // False on a read error (errno tells why).
-  bool load(std::FILE* file) { return map_.map(file) || read_input(file, &data_); }
+  bool load(std::FILE* file);
   std::string_view view() const { return data_.empty() ? map_.bytes() : std::string_view(data_); }
   // The mapping the bytes are in, if they are mapped.
   const MappedFile* mapping() const { return map_.bytes().empty() ? nullptr : &map_; }
-  // False when the mapped file shrank while it was read: what was read is not the file.
-  bool intact() const { return !map_.truncated(); }
+  // False when the file shrank while it was read (even within its last page, which reads as
+  // zeros where it was cut): what was read is not the file. Asked after the last read.
+  bool intact() const;
 
  private:
+  std::FILE* file_ = nullptr;
+  std::uint64_t size_ = 0;  // of the regular file when loaded
+  bool sized_ = false;
   MappedFile map_;
   std::string data_;
 };

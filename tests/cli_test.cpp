@@ -877,3 +877,89 @@ TEST(CliStreams, AControlCharacterInTheNameIsRefusedBeforeAnyWrite) {
 }
 
 }  // namespace
+
+namespace {
+
+// Faults a run must survive: each ends in the tool's own way, leaving no temporary file.
+class CliFaults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (kWindows) GTEST_SKIP() << "signals, stopped processes and memory limits are POSIX fixtures";
+  }
+};
+
+// Interrupted once its temporary file exists: dies by the same signal, after removing it.
+TEST_F(CliFaults, AnInterruptedRunRemovesItsTemporaryFile) {
+  Scratch s;
+  s.write("big.bin", table(std::vector<std::string>(1024, std::string(16384, 'k'))));
+  for (const int sig : {2, 15, 1}) {  // SIGINT, SIGTERM, SIGHUP
+    s.write("big_bin.c", "previous complete file\n");
+    s.write("inc.h", "// before\n");
+    RunOptions interrupt;
+    interrupt.kill_when_prefix = "big_bin.c.";
+    interrupt.kill_at_size = 1 << 20;
+    interrupt.kill_signal = sig;
+    const RunResult r = s.run({"big.bin", "inc.h"}, interrupt);
+    EXPECT_EQ(r.status, 128 + sig) << sig;
+    EXPECT_EQ(s.list(), (std::vector<std::string>{"big.bin", "big_bin.c", "inc.h"})) << sig;
+    EXPECT_EQ(s.read("big_bin.c"), "previous complete file\n") << sig;
+    EXPECT_EQ(s.read("inc.h"), "// before\n") << sig;
+  }
+}
+
+// Under memory limits from too small to start to enough: the run succeeds whole, or fails with
+// its own line (the input that cannot be read, memory that cannot be had), never by a signal.
+TEST_F(CliFaults, MemoryThatCannotBeHadFailsTheRunCleanly) {
+#ifdef STRTAB2C_SANITIZE
+  GTEST_SKIP() << "the sanitizers reserve more address space than any limit here";
+#endif
+  Scratch s;
+  const std::vector<std::string> strings(128, std::string(16384, 'm'));  // 2 MiB in, 13 MB out
+  s.write("m.bin", table(strings));
+  const std::string expected = reference_source("M_BIN", strings);
+  int out_of_memory = 0, converted = 0;
+  for (long long limit = 2 << 20; limit <= 8 << 20; limit += 64 << 10) {
+    RunOptions memory;
+    memory.memory_limit = limit;
+    const RunResult r = s.run({"m.bin", "inc.h"}, memory);
+    const std::string last = r.lines.empty() ? "" : r.lines.back();
+    if (r.status == 0) {
+      ++converted;
+      EXPECT_TRUE(s.read("m_bin.c") == expected) << limit;
+      std::filesystem::remove(s.path("m_bin.c"));
+      std::filesystem::remove(s.path("inc.h"));
+      continue;
+    }
+    ASSERT_EQ(r.status, kFailed) << limit << " " << r.err;  // not a signal
+    out_of_memory += last == "error: out of memory";
+    if (!last.empty() && last != "error: out of memory") {
+      EXPECT_EQ(last, "error: read m.bin failed: Cannot allocate memory") << limit;
+    }
+    EXPECT_EQ(s.read("inc.h"), "") << limit;
+    EXPECT_EQ(s.list(), (std::vector<std::string>{"inc.h", "m.bin"})) << limit;
+  }
+  EXPECT_GT(out_of_memory, 0);
+  EXPECT_GT(converted, 0);
+}
+
+// The input cut short by 100 bytes, within its last page, while the run stands still: the run
+// fails as for any shrink, committing nothing.
+TEST_F(CliFaults, AnInputCutShortWhileReadFailsTheRun) {
+  Scratch s;
+  // 2047 strings of 16 KiB: the file ends on a page boundary, so the cut loses no whole page.
+  s.write("t.bin", table(std::vector<std::string>(2047, std::string(16384, 't'))));
+  s.write("inc.h", "// before\n");
+  RunOptions shrink;
+  shrink.kill_when_prefix = "t_bin.c.";
+  shrink.kill_at_size = 1 << 20;
+  shrink.shrink_path = "t.bin";
+  shrink.shrink_by = 100;
+  const RunResult r = s.run({"t.bin", "inc.h"}, shrink);
+  EXPECT_EQ(r.status, kFailed);
+  ASSERT_FALSE(r.lines.empty());
+  EXPECT_EQ(r.lines.back(), "error: read t.bin failed: the file shrank while it was read");
+  EXPECT_EQ(s.list(), (std::vector<std::string>{"inc.h", "t.bin"}));
+  EXPECT_EQ(s.read("inc.h"), "// before\n");
+}
+
+}  // namespace

@@ -34,6 +34,10 @@ struct RunOptions {
   std::string cwd;                  // a subdirectory of the scratch directory to run in
   std::string kill_when_prefix;     // kill the tool once a file whose name starts so ...
   std::uint64_t kill_at_size = 0;   // ... holds at least this many bytes
+  int kill_signal = 9;              // POSIX: the signal sent then (SIGKILL)
+  std::string shrink_path;          // POSIX: instead, stop the tool, cut this file short ...
+  std::uint64_t shrink_by = 0;      // ... by this many bytes, and let it go on
+  long long memory_limit = -1;      // POSIX: RLIMIT_AS in bytes
 };
 
 // A started run of the tool; wait() collects it.

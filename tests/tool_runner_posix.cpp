@@ -48,13 +48,19 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
       (pipe(ends) != 0 || dup2(ends[1], 1) < 0 || close(ends[0]) != 0)) {
     _exit(123);
   }
+  if (options.memory_limit >= 0) {
+    struct rlimit lim;
+    lim.rlim_cur = lim.rlim_max = static_cast<rlim_t>(options.memory_limit);
+    setrlimit(RLIMIT_AS, &lim);
+  }
   if (options.file_size_limit >= 0) {
     struct rlimit lim;
     lim.rlim_cur = lim.rlim_max = static_cast<rlim_t>(options.file_size_limit);
     setrlimit(RLIMIT_FSIZE, &lim);
   }
-  std::signal(SIGPIPE, SIG_DFL);
-  std::signal(SIGXFSZ, SIG_DFL);  // as a shell leaves them: the tool must cope itself
+  for (int sig : {SIGPIPE, SIGXFSZ, SIGINT, SIGTERM, SIGHUP}) {
+    std::signal(sig, SIG_DFL);  // as a shell leaves them: the tool must cope itself
+  }
   execv(cargv[0], cargv.data());
   _exit(122);
 }
@@ -80,7 +86,19 @@ RunResult Process::wait() {
   if (!options_.kill_when_prefix.empty()) {
     for (;;) {
       if (kill_due()) {
-        kill(impl_->pid, SIGKILL);
+        if (options_.shrink_path.empty()) {
+          kill(impl_->pid, options_.kill_signal);
+          break;
+        }
+        // Cut the input short while the tool stands still, then let it finish.
+        kill(impl_->pid, SIGSTOP);
+        const std::string path = scratch_.path(options_.shrink_path);
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0) {
+          const off_t size = st.st_size - static_cast<off_t>(options_.shrink_by);
+          if (truncate(path.c_str(), size) != 0) std::perror("truncate");
+        }
+        kill(impl_->pid, SIGCONT);
         break;
       }
       if (waitpid(impl_->pid, &wstatus, WNOHANG) == impl_->pid) {
