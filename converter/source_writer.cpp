@@ -201,6 +201,16 @@ std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
   return text >= kSeparator ? text - kSeparator : 0;
 }
 
+void SourceWriter::array_size(unsigned count, bool one_null) {
+  if (one_null) {
+    append("[1] = {0");
+    return;
+  }
+  append("[");
+  put_number(count);
+  append("] = {");
+}
+
 bool SourceWriter::table(const std::string& upper_stem, unsigned count,
                          const SourceOptions& options, const std::vector<std::uint16_t>& lengths) {
   // Declared before defined: silent under -Wmissing-variable-declarations (MISRA C rule 8.4),
@@ -212,13 +222,7 @@ bool SourceWriter::table(const std::string& upper_stem, unsigned count,
   if (options.const_table) append(kConstPointer);
   append(kPrefix);
   append(upper_stem);
-  append("[");
-  if (one_null) {
-    append("1] = {0");
-  } else {
-    put_number(count);
-    append("] = {");
-  }
+  array_size(count, one_null);
   for (unsigned n = 1; ok_ && n <= count; ++n) {
     if (n > 1) append(", ");
     append("STR_");
@@ -233,13 +237,8 @@ bool SourceWriter::table(const std::string& upper_stem, unsigned count,
   if (options.lengths) {
     append(kLengthsOpen);
     append(upper_stem);
-    append("_LEN[");
-    if (one_null) {
-      append("1] = {0");
-    } else {
-      put_number(count);
-      append("] = {");
-    }
+    append("_LEN");
+    array_size(count, one_null);
     for (std::size_t i = 0; ok_ && i < lengths.size(); ++i) {
       if (i > 0) append(", ");
       put_number(lengths[i]);

@@ -87,6 +87,8 @@ class SourceWriter {
   }
   bool append_slow(std::string_view text);
   void put_number(unsigned value);
+  // "[N] = {" of a table of count items, or "[1] = {0" for one null item in place of none.
+  void array_size(unsigned count, bool one_null);
 
   // Hands the buffer over and goes on in the one that follows.
   void flush();

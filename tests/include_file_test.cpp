@@ -22,12 +22,17 @@ std::string read_text(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Opens inc.h, holding "// top", then another run appends its own line.
+void open_then_another_run_appends(const Scratch& s, IncludeFile* include) {
+  std::ofstream(s.path("inc.h")) << "// top\n";
+  ASSERT_TRUE(include->open(s.path("inc.h")));
+  std::ofstream(s.path("inc.h"), std::ios::app) << "// another run\n";
+}
+
 TEST(IncludeFile, AppendsAtTheEndWhateverWasWrittenMeanwhile) {
   Scratch s;
-  std::ofstream(s.path("inc.h")) << "// top\n";
   IncludeFile include;
-  ASSERT_TRUE(include.open(s.path("inc.h")));
-  std::ofstream(s.path("inc.h"), std::ios::app) << "// another run\n";
+  open_then_another_run_appends(s, &include);
   ASSERT_TRUE(include.append("\nextern int x;\n"));
   ASSERT_TRUE(include.close());
   EXPECT_EQ(read_text(s.path("inc.h")), "// top\n// another run\n\nextern int x;\n");
@@ -38,10 +43,8 @@ TEST(IncludeFile, AppendsAtTheEndWhateverWasWrittenMeanwhile) {
 // run wrote after the open kept: a file-size limit lets only part of the text through.
 TEST(IncludeFile, AFailedAppendIsCutBackToItsOwnStart) {
   Scratch s;
-  std::ofstream(s.path("inc.h")) << "// top\n";
   IncludeFile include;
-  ASSERT_TRUE(include.open(s.path("inc.h")));
-  std::ofstream(s.path("inc.h"), std::ios::app) << "// another run\n";
+  open_then_another_run_appends(s, &include);
   struct rlimit saved;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   void (*handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
