@@ -17,8 +17,10 @@ constexpr std::size_t kFlushAt = 1 << 16;
 std::string mirror_input;
 std::string mirror_log;
 
-std::string without_line_end(const std::string& line) {
-  return line.empty() || line.back() != '\n' ? line : line.substr(0, line.size() - 1);
+// The length of a line without its line feed. No allocation where it is used: the failure
+// being told may be memory itself.
+int text_size(const char* line, std::size_t size) {
+  return static_cast<int>(size > 0 && line[size - 1] == '\n' ? size - 1 : size);
 }
 
 }  // namespace
@@ -37,12 +39,10 @@ bool print_to_log(const std::string& log_path, const std::string& input_path) {
 
 int fail_line(const char* line) {
   std::fputs(line, stdout);
-  if (!mirror_log.empty()) {  // no allocation here: the failure may be memory itself
-    std::size_t size = std::strlen(line);
-    if (size > 0 && line[size - 1] == '\n') --size;
+  if (!mirror_log.empty()) {
     std::fflush(stdout);
-    std::fprintf(stderr, msg::kMirroredFailure, mirror_input.c_str(), static_cast<int>(size), line,
-                 mirror_log.c_str());
+    std::fprintf(stderr, msg::kMirroredFailure, mirror_input.c_str(),
+                 text_size(line, std::strlen(line)), line, mirror_log.c_str());
   }
   return kFailure;
 }
@@ -92,8 +92,7 @@ void PrintedDiagnostics::finding(const char* line, std::size_t size) {
   ++findings_;
   text_.append(line, size);
   if (!mirror_log.empty()) {
-    std::fprintf(stderr, msg::kMirrored, mirror_input.c_str(),
-                 without_line_end(std::string(line, size)).c_str());
+    std::fprintf(stderr, msg::kMirrored, mirror_input.c_str(), text_size(line, size), line);
   }
 }
 

@@ -38,7 +38,7 @@ inline constexpr char kIgnoredArguments[] =
 inline constexpr char kStdoutFailed[] = "strtab2c: error: write standard output failed: %s\n";
 inline constexpr char kOpenLogFailed[] = "strtab2c: error: open log %s failed: %s\n";
 // With --log: the lines a build must show, repeated on stderr naming the input.
-inline constexpr char kMirrored[] = "strtab2c: %s: %s\n";
+inline constexpr char kMirrored[] = "strtab2c: %s: %.*s\n";
 inline constexpr char kMirroredFailure[] = "strtab2c: %s: %.*s (full output: %s)\n";
 
 // Progress lines of a run.
