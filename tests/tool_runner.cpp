@@ -1,11 +1,7 @@
 // The portable half of the runner: runs in a scratch directory and captured output.
 #include "tool_runner.hpp"
 
-#include <algorithm>
-#include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace testing_support {
 
