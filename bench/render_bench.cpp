@@ -13,7 +13,7 @@ namespace {
 
 class NullSink final : public strtab2c::OutputSink {
  public:
-  bool write(const char*, std::size_t size) override {
+  bool write(const char*, std::size_t size, std::string*) override {
     bytes += size;
     return true;
   }
@@ -43,8 +43,11 @@ void BM_WriteSource(benchmark::State& state) {
   for (auto _ : state) {
     NullSink sink;
     QuietDiagnostics diag;
+    strtab2c::BlockWriter blocks(sink);
+    strtab2c::SourceWriter writer(blocks, "BENCH");
+    std::string err;
     benchmark::DoNotOptimize(
-        strtab2c::write_source(file, static_cast<std::uint16_t>(count), "BENCH", sink, diag));
+        strtab2c::write_source({file, static_cast<std::uint16_t>(count)}, writer, diag, &err));
     out_bytes = sink.bytes;
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * count * length);

@@ -1,8 +1,11 @@
 #include "block_writer.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <new>
 #include <system_error>
+
+#include "platform.hpp"
 
 namespace strtab2c {
 
@@ -20,7 +23,11 @@ BlockWriter::BlockWriter(OutputSink& sink, std::size_t buffer_size)
   // The first buffer is all a small output needs; without it there is nothing to render into.
   Buffer& first = buffers_[0];
   first.size = std::min(full_size_, kStartBuffer);
-  if (!allocate(first.size, &first.data)) throw std::bad_alloc();
+  if (!allocate(first.size, &first.data)) {
+    first.size = 0;
+    ok_ = false;
+    error_ = error_text(ENOMEM);
+  }
 }
 
 BlockWriter::~BlockWriter() {
@@ -40,7 +47,7 @@ bool BlockWriter::hand_over(std::size_t used) {
   if (!ok_ || used == 0) return ok_;
   written_ += used;
   if (!threaded_) {
-    ok_ = sink_.write(buffer(), used);
+    ok_ = sink_.write(buffer(), used, &error_);
     if (ok_ && written_ >= kThreadAfter) start_thread();
     return ok_;
   }
@@ -60,10 +67,16 @@ bool BlockWriter::hand_over(std::size_t used) {
   return ok_;
 }
 
-bool BlockWriter::finish() {
+bool BlockWriter::finish(std::string* err) {
 #ifndef STRTAB2C_NO_THREADS
-  if (threaded_) ok_ = wait_until_queued_at_most(0) && ok_;
+  if (threaded_) {
+    ok_ = wait_until_queued_at_most(0) && ok_;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!ok_) *err = error_;
+    return ok_;
+  }
 #endif
+  if (!ok_) *err = error_;
   return ok_;
 }
 
@@ -96,8 +109,10 @@ void BlockWriter::write_queued() {
     Buffer* block = queue_.front();  // stays queued until written: the renderer counts it
     const bool go_on = queue_ok_;    // after a failed write, the rest is dropped
     lock.unlock();
-    const bool written = go_on && sink_.write(block->data.get(), block->used);
+    std::string why;
+    const bool written = go_on && sink_.write(block->data.get(), block->used, &why);
     lock.lock();
+    if (go_on && !written) error_ = why;
     queue_ok_ = written;
     queue_.pop_front();
     changed_.notify_all();

@@ -2,7 +2,8 @@
 // A small output is rendered into one buffer and written at once from the rendering thread. Past
 // its first kThreadAfter bytes a thread of its own writes the full buffers, oldest first, while
 // the next one is rendered: three larger buffers in turn, so that the writer finds the next block
-// ready when it is done with one. A thread or buffers that cannot be had are done without.
+// ready when it is done with one. A thread or larger buffers that cannot be had are done without;
+// a first buffer that cannot be had fails the writer like a failed write.
 #pragma once
 
 #include <condition_variable>
@@ -10,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace strtab2c {
@@ -18,8 +20,8 @@ namespace strtab2c {
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
-  // False when not all of data could be written.
-  virtual bool write(const char* data, std::size_t size) = 0;
+  // False when not all of data could be written, with *err saying why.
+  virtual bool write(const char* data, std::size_t size, std::string* err) = 0;
 };
 
 #if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
@@ -35,7 +37,8 @@ class BlockWriter {
   static constexpr std::size_t kThreadAfter = std::size_t{8} << 20;
   static constexpr std::size_t kBuffers = 3;  // one rendered, one written, one queued
 
-  // buffer_size is clamped to at least 64 bytes.
+  // buffer_size is clamped to at least 64 bytes. Without memory for the first buffer the writer
+  // starts failed: buffer() is null, capacity() 0, and finish() says why.
   explicit BlockWriter(OutputSink& sink, std::size_t buffer_size = kDefaultBuffer);
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
@@ -47,8 +50,10 @@ class BlockWriter {
   // Hands over the first used bytes of the buffer; a fresh buffer() follows. False once any
   // write failed: nothing more is written then.
   bool hand_over(std::size_t used);
-  // Waits until everything handed over is written; false when any write failed.
-  bool finish();
+  bool ok() const { return ok_; }
+  // Waits until everything handed over is written; false when any write failed, with *err
+  // saying why.
+  bool finish(std::string* err);
 
  private:
   struct Buffer {
@@ -68,6 +73,7 @@ class BlockWriter {
   std::size_t written_ = 0;  // bytes handed over so far
   bool ok_ = true;           // the renderer's view: no write failed so far
   bool threaded_ = false;
+  std::string error_;  // why the first failed write failed (the writer thread's, under mutex_)
 #ifndef STRTAB2C_NO_THREADS
   std::thread writer_;
   std::mutex mutex_;

@@ -36,6 +36,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args, PathStyle s
       line.log_path = args[++i];
     } else if (arg.compare(0, 6, "--log=") == 0 && arg.size() > 6) {
       line.log_path = arg.substr(6);
+    } else if (paths.size() >= 2) {
+      paths.push_back(arg);  // after both paths nothing is taken for one: ignored like the rest
     } else if (line.unknown_option.empty()) {
       line.unknown_option = arg;
     }

@@ -21,11 +21,11 @@ struct CommandLine {
   std::string log_path;
   std::string input_path;
   std::string include_path;
-  // Paths after the second: they change nothing, but most often they are a path with a blank
-  // that lost its quotes, so the run names them.
+  // Arguments after the second path that are no option of the tool: they change nothing, but
+  // most often they are a path with a blank that lost its quotes, so the run names them.
   std::vector<std::string> ignored;
-  // An argument that looks like an option and is none of the tool's (kIllegal): a misspelt
-  // option taken for a path would create a file of that name.
+  // An argument before the second path that looks like an option and is none of the tool's
+  // (kIllegal): a misspelt option taken for the include file would create a file of that name.
   std::string unknown_option;
 };
 

@@ -22,12 +22,15 @@ class Diagnostics {
   virtual void text_len(std::size_t length) = 0;
 };
 
-// Writes the preamble, one array per string, the table and the count, and flushes. False at the
-// first failed write, with nothing more written.
-// mapping: the file that file's bytes are mapped from, if they are (see ResReader).
-bool write_source(std::string_view file, std::uint16_t count, const std::string& upper_stem,
-                  OutputSink& out, Diagnostics& diag, const SourceOptions& options = {},
-                  const MappedFile* mapping = nullptr,
-                  std::size_t buffer_size = BlockWriter::kDefaultBuffer);
+// A string resource file whose header passed the check.
+struct ResInput {
+  std::string_view bytes;
+  std::uint16_t count = 0;              // from the header
+  const MappedFile* mapping = nullptr;  // where bytes are mapped from, if they are (ResReader)
+};
+
+// Writes the preamble, one array per string, the tables, and flushes. False at the first failed
+// write, with nothing more written and *err saying why.
+bool write_source(const ResInput& input, SourceWriter& writer, Diagnostics& diag, std::string* err);
 
 }  // namespace strtab2c

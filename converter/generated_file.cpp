@@ -8,30 +8,27 @@
 namespace strtab2c {
 
 GeneratedFile::~GeneratedFile() {
-  close();
+  std::string ignored;
+  close(&ignored);
   if (!temp_path_.empty() && !committed_) remove_file(temp_path_);
   forget_file(cleanup_slot_);
 }
 
-bool GeneratedFile::write(const char* data, std::size_t size) {
-  return std::fwrite(data, 1, size, file_.get()) == size;
+bool GeneratedFile::write(const char* data, std::size_t size, std::string* err) {
+  if (std::fwrite(data, 1, size, file_.get()) == size) return true;
+  *err = reason(path_);
+  return false;
 }
 
-bool GeneratedFile::close() {
-  if (!file_) return true;
-  const bool ok = file_.close();
-  // Closed now: an interruption removes it by name alone.
-  forget_file(cleanup_slot_);
-  cleanup_slot_ = remove_if_interrupted(temp_path_, nullptr);
-  return ok;
+bool GeneratedFile::close(std::string* err) {
+  if (!file_ || file_.close()) return true;
+  *err = reason(path_);
+  return false;
 }
 
-bool GeneratedFile::open(const std::string& path, std::string* failed_path) {
-  std::string unused;
-  if (!failed_path) failed_path = &unused;
-  *failed_path = path;
-  if (is_directory(path)) {
-    errno = EISDIR;  // no call failed: say why here
+bool GeneratedFile::open(const std::string& path, std::string* err) {
+  if (is_directory(path)) {  // the rename at the end would fail: say so before any work
+    *err = reason(path, error_text(EISDIR));
     return false;
   }
   path_ = path;
@@ -55,19 +52,23 @@ bool GeneratedFile::open(const std::string& path, std::string* failed_path) {
     if (!file_ && errno != EEXIST) break;
   }
   if (!file_) {
-    *failed_path = temp_path_;
+    *err = reason(temp_path_);
     temp_path_.clear();
     return false;
   }
   std::setvbuf(file_.get(), nullptr, _IONBF, 0);  // the writer hands over large blocks
-  cleanup_slot_ = remove_if_interrupted(temp_path_, file_.get());
+  cleanup_slot_ = remove_if_interrupted(temp_path_);
   return true;
 }
 
-bool GeneratedFile::commit() {
+bool GeneratedFile::commit(std::string* err) {
   committed_ = replace_file(temp_path_, path_);
-  if (committed_) forget_file(cleanup_slot_);
-  return committed_;
+  if (!committed_) {
+    *err = reason(path_);
+    return false;
+  }
+  forget_file(cleanup_slot_);
+  return true;
 }
 
 }  // namespace strtab2c

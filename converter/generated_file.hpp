@@ -22,15 +22,16 @@ class GeneratedFile final : public OutputSink {
   ~GeneratedFile();
 
   // False when the file cannot be created at path: no such directory, no permission, or a
-  // directory standing there. *failed_path: the path that errno's reason is about, the final one
-  // or the temporary one.
-  bool open(const std::string& path, std::string* failed_path = nullptr);
-  bool write(const char* data, std::size_t size) override;
+  // directory standing there. *err names the path it is about (the final one or the temporary
+  // one) and why.
+  bool open(const std::string& path, std::string* err);
+  // Failures name the final path: the temporary one is the file's own business.
+  bool write(const char* data, std::size_t size, std::string* err) override;
   // Closes the temporary file; false when not all of it reached the file.
-  bool close();
+  bool close(std::string* err);
   // Moves the closed temporary file over the final name (a link standing there is replaced, not
   // written through). The previous file stays intact until then.
-  bool commit();
+  bool commit(std::string* err);
 
  private:
   std::string path_;

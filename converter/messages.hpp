@@ -1,13 +1,6 @@
-// Every line the tool prints, and the printing of them, in one place. The tests spell the
-// expected lines out literally, so that a changed text here shows as a failure there.
+// Every line the tool prints, in one place. The tests spell the expected lines out literally, so
+// that a changed text here shows as a failure there.
 #pragma once
-
-#include <cstddef>
-#include <cstdio>
-#include <string>
-#include <vector>
-
-#include "convert.hpp"
 
 namespace strtab2c::msg {
 
@@ -29,14 +22,15 @@ inline constexpr char kStrictFindings[] = "error: findings in %s fail the run (-
 inline constexpr char kOutOfMemory[] = "error: out of memory\n";
 inline constexpr char kSystemError[] = "error: %s\n";
 
-// Standard error: the system's reason beside a failed open, and a standard output that failed.
-inline constexpr char kReason[] = "strtab2c: %s: %s\n";
+// Standard error: a failure's reason, beside its line on stdout (a failed open or write: "<path>:
+// <what the system said>") or alone (the two below, when stdout itself is what failed).
+inline constexpr char kReason[] = "strtab2c: %s\n";
 inline constexpr char kUnknownOption[] =
     "strtab2c: unknown option %s (a path that begins with \"--\" goes after \"--\")\n";
 inline constexpr char kIgnoredArguments[] =
     "strtab2c: warning: only two paths are taken; ignored:%s (a path with a blank needs quotes)\n";
-inline constexpr char kStdoutFailed[] = "strtab2c: error: write standard output failed: %s\n";
-inline constexpr char kOpenLogFailed[] = "strtab2c: error: open log %s failed: %s\n";
+inline constexpr char kStdoutFailed[] = "error: write standard output failed: %s";
+inline constexpr char kOpenLogFailed[] = "error: open log %s failed: %s";
 // With --log: the lines a build must show, repeated on stderr naming the input.
 inline constexpr char kMirrored[] = "strtab2c: %s: %.*s\n";
 inline constexpr char kMirroredFailure[] = "strtab2c: %s: %.*s (full output: %s)\n";
@@ -81,55 +75,3 @@ inline constexpr char kUsage[] =
     "More in README.md.\n";
 
 }  // namespace strtab2c::msg
-
-namespace strtab2c {
-
-// Standard output carries the run's lines. After print_to_log() they go to the log file instead,
-// and the lines a build must show (the failure, the reader's findings) are repeated on stderr,
-// naming the input.
-bool print_to_log(const std::string& log_path, const std::string& input_path);
-
-// The one way out of a failed run: its line (printf-style) on stdout, then -1.
-int fail_line(const char* line);
-template <typename... Args>
-int fail(const char* format, const Args&... args) {
-  char line[512];
-  const int n = std::snprintf(line, sizeof line, format, args...);
-  if (n >= 0 && static_cast<std::size_t>(n) < sizeof line) return fail_line(line);
-  std::string long_line(static_cast<std::size_t>(n > 0 ? n : 0) + 1, '\0');
-  std::snprintf(&long_line[0], long_line.size(), format, args...);
-  long_line.pop_back();
-  return fail_line(long_line.c_str());
-}
-// A failed open: the line on stdout, and on stderr what the system said (errno) of the path it
-// is about (the temporary file's, where that one failed).
-int fail_open(const char* format, const std::string& path, const std::string& reason_path);
-int fail_open(const char* format, const std::string& path);
-
-// A note on stderr about the command line: an unknown option, ignored arguments.
-void note_unknown_option(const std::string& option);
-void note_ignored(const std::vector<std::string>& arguments);
-
-// Everything printed so far reached standard output (or the log); says on stderr when not.
-bool stdout_ok();
-
-// The per-string lines, gathered into large writes: one stdio call per line would cost more
-// than rendering the string.
-class PrintedDiagnostics final : public Diagnostics {
- public:
-  PrintedDiagnostics();
-  ~PrintedDiagnostics() override;
-  void missing_entry(unsigned n) override;
-  void unfit_length(std::size_t got, unsigned length) override;
-  void text_len(std::size_t length) override;
-  void flush();
-  // Missing entries and strings cut short so far.
-  std::size_t findings() const { return findings_; }
-
- private:
-  void finding(const char* line, std::size_t size);
-  std::string text_;
-  std::size_t findings_ = 0;
-};
-
-}  // namespace strtab2c

@@ -84,6 +84,14 @@ std::string upper_stem(std::string stem) {
   return stem;
 }
 
+Identifiers identifiers(const std::string& upper_stem) {
+  Identifiers ids;
+  ids.table = "RES_STRING_" + upper_stem;
+  ids.count = ids.table + "_CNT";
+  ids.lengths = ids.table + "_LEN";
+  return ids;
+}
+
 namespace {
 bool is_control(unsigned char c) { return c < 0x20 || c == 0x7f; }
 }  // namespace

@@ -38,6 +38,14 @@ std::string temporary_path(const std::string& path, const std::string& suffix, s
 // The stem as used in identifiers: 'a'..'z' become upper case, every other byte stays.
 std::string upper_stem(std::string stem);
 
+// The identifiers a table's generated file defines and its declarations name.
+struct Identifiers {
+  std::string table;    // RES_STRING_<STEM>
+  std::string count;    // RES_STRING_<STEM>_CNT
+  std::string lengths;  // RES_STRING_<STEM>_LEN
+};
+Identifiers identifiers(const std::string& upper_stem);
+
 // A byte below 0x20 or 0x7f: never part of an identifier, and it would break the lines of the
 // generated file and the header.
 bool has_control_character(const std::string& text);

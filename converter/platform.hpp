@@ -17,9 +17,9 @@ void prepare_process();
 // An interrupted run (SIGINT, SIGTERM, SIGHUP; on Windows Ctrl-C, Ctrl-Break and closing the
 // console) removes the files registered here and cuts back an append under way, then dies by the
 // same signal, so that make and the shell see it. Installed by prepare_process().
-// Registers the file at path (a temporary file, open as file or closed: nullptr) for removal;
-// returns the slot for forget_file().
-int remove_if_interrupted(const std::string& path, std::FILE* file);
+// Registers the file at path (a temporary file made by create_new_file(), open or closed) for
+// removal; returns the slot for forget_file().
+int remove_if_interrupted(const std::string& path);
 void forget_file(int slot);
 // An append under way to file, which had length bytes before it; nullptr: none.
 void cut_back_if_interrupted(std::FILE* file, std::uint64_t length);
@@ -37,7 +37,8 @@ bool redirect_stdout(const std::string& path);
 // Opens a file; paths are UTF-8 on every platform.
 std::FILE* open_file(const std::string& path, const char* mode);
 // Creates a file that must not exist yet, for writing in binary mode, with the permissions a
-// plain create gives (0666 less the umask on POSIX). Null when it exists or cannot be made.
+// plain create gives (0666 less the umask on POSIX). Null when it exists or cannot be made
+// (errno tells which). An interruption can remove it while it is open.
 std::FILE* create_new_file(const std::string& path);
 // Moves from over to, replacing to (a link standing there is replaced, not followed).
 bool replace_file(const std::string& from, const std::string& to);
@@ -91,8 +92,13 @@ class MappedFile {
   std::size_t size_ = 0;
 };
 
-// The system's text for the last failed call of this thread (errno).
+// The system's text for the last failed call of this thread (errno), or for an errno code.
 std::string last_error_text();
+std::string error_text(int code);
+// A failure's reason as the run tells it: "<path>: <the system's text>".
+inline std::string reason(const std::string& path, const std::string& text = last_error_text()) {
+  return path + ": " + text;
+}
 unsigned long process_id();
 
 // Owns one FILE; closes it on every path out of scope.

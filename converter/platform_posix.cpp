@@ -38,7 +38,7 @@ void on_interrupt(int sig) {
 
 }  // namespace
 
-int remove_if_interrupted(const std::string& path, std::FILE*) {
+int remove_if_interrupted(const std::string& path) {
   for (int slot = 0; slot < kCleanupSlots; ++slot) {
     if (!cleanup_paths[slot]) {
       cleanup_paths[slot] = path.c_str();
@@ -239,6 +239,7 @@ MappedFile::~MappedFile() {
 }
 
 std::string last_error_text() { return std::strerror(errno); }
+std::string error_text(int code) { return std::strerror(code); }
 unsigned long process_id() { return static_cast<unsigned long>(getpid()); }
 
 }  // namespace strtab2c

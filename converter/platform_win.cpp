@@ -47,11 +47,7 @@ std::string narrow(const wchar_t* wide) {
 // What an interrupted run cleans up. The console's handler runs on a thread of its own, beside
 // the run: the lock keeps registration and cleanup apart.
 constexpr int kCleanupSlots = 4;
-struct Cleanup {
-  std::wstring path;
-  int fd = -1;
-};
-Cleanup cleanups[kCleanupSlots];
+std::wstring cleanup_paths[kCleanupSlots];
 bool cleanup_used[kCleanupSlots] = {};
 int append_fd = -1;
 std::uint64_t append_length = 0;
@@ -62,10 +58,9 @@ BOOL WINAPI on_console_event(DWORD event) {
     return FALSE;
   }
   AcquireSRWLockExclusive(&cleanup_lock);
+  // create_new_file() shares its files for deletion: an open one goes when the process ends.
   for (int slot = 0; slot < kCleanupSlots; ++slot) {
-    if (!cleanup_used[slot]) continue;
-    if (cleanups[slot].fd >= 0) _close(cleanups[slot].fd);  // an open file cannot be deleted
-    DeleteFileW(cleanups[slot].path.c_str());
+    if (cleanup_used[slot]) DeleteFileW(cleanup_paths[slot].c_str());
   }
   if (append_fd >= 0) _chsize_s(append_fd, static_cast<__int64>(append_length));
   // The lock stays taken, so the run registers nothing more; the default handler ends the
@@ -73,18 +68,40 @@ BOOL WINAPI on_console_event(DWORD event) {
   return FALSE;
 }
 
+// The errno codes of the Windows errors that callers tell apart.
+int errno_of(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    default:
+      return EACCES;
+  }
+}
+
 UINT saved_output_cp = 0;
 void restore_console() { SetConsoleOutputCP(saved_output_cp); }
 
 }  // namespace
 
-int remove_if_interrupted(const std::string& path, std::FILE* file) {
+int remove_if_interrupted(const std::string& path) {
   AcquireSRWLockExclusive(&cleanup_lock);
   int found = -1;
   for (int slot = 0; slot < kCleanupSlots && found < 0; ++slot) {
     if (!cleanup_used[slot]) {
-      cleanups[slot].path = native(path);
-      cleanups[slot].fd = file ? _fileno(file) : -1;
+      cleanup_paths[slot] = native(path);
       cleanup_used[slot] = true;
       found = slot;
     }
@@ -116,8 +133,16 @@ bool regular_file_size(std::FILE* file, std::uint64_t* size) {
 
 void prepare_process() {
   SetConsoleCtrlHandler(on_console_event, TRUE);
-  // A closed standard handle gives no descriptor for a later open to reuse, unlike POSIX; only the
-  // console needs care: show the UTF-8 the tool prints as UTF-8 for the run.
+  // A closed standard handle gives no descriptor for a later open to reuse, unlike POSIX, but
+  // every write to it would fail: a run started without standard output or error writes to NUL, as
+  // on POSIX.
+  const auto missing = [](DWORD which) {
+    const HANDLE h = GetStdHandle(which);
+    return h == nullptr || h == INVALID_HANDLE_VALUE;
+  };
+  if (missing(STD_OUTPUT_HANDLE)) std::freopen("NUL", "w", stdout);
+  if (missing(STD_ERROR_HANDLE)) std::freopen("NUL", "w", stderr);
+  // The console needs care: show the UTF-8 the tool prints as UTF-8 for the run.
   DWORD mode;
   if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
     saved_output_cp = GetConsoleOutputCP();
@@ -144,17 +169,28 @@ std::FILE* open_file(const std::string& path, const char* mode) {
 }
 
 std::FILE* create_new_file(const std::string& path) {
-  const int fd =
-      _wopen(native(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-             _S_IREAD | _S_IWRITE);
-  if (fd < 0) return nullptr;
+  // Shared for deletion, so that an interruption can remove it while it is still open.
+  const HANDLE h =
+      CreateFileW(native(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    errno = errno_of(GetLastError());
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(h);
+    return nullptr;
+  }
   std::FILE* file = _fdopen(fd, "wb");
   if (!file) _close(fd);
   return file;
 }
 
 bool replace_file(const std::string& from, const std::string& to) {
-  return MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  if (MoveFileExW(native(from).c_str(), native(to).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+  errno = errno_of(GetLastError());
+  return false;
 }
 
 bool remove_file(const std::string& path) { return DeleteFileW(native(path).c_str()) != 0; }
@@ -230,6 +266,7 @@ std::string last_error_text() {
   }
   return std::strerror(errno);
 }
+std::string error_text(int code) { return std::strerror(code); }
 unsigned long process_id() { return GetCurrentProcessId(); }
 
 }  // namespace strtab2c

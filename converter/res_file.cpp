@@ -29,19 +29,9 @@ inline void prefetch(const char* at) {
 #endif
 }
 
-}  // namespace
-
-res_entry res_entry::parse(const std::uint8_t* r) {
-  const std::uint8_t* o = r + kOffsetAt;
-  const std::uint8_t* l = r + kLengthAt;
-  res_entry e;
-  e.offset = static_cast<std::uint32_t>(o[0]) | static_cast<std::uint32_t>(o[1]) << 8 |
-             static_cast<std::uint32_t>(o[2]) << 16 | static_cast<std::uint32_t>(o[3]) << 24;
-  e.length = static_cast<std::uint16_t>(l[0] | (l[1] << 8));
-  return e;
-}
-
-bool read_input(std::FILE* file, std::string* data) {
+// Reads the whole input into *data, in large blocks; works for pipes too. False on a read error,
+// with *err the system's text for it; the end of the data is no error.
+bool read_input(std::FILE* file, std::string* data, std::string* err) {
   std::setvbuf(file, nullptr, _IONBF, 0);  // large reads only: stdio's buffer would add a copy
   std::uint64_t size = 0;
   const bool sized = std::fseek(file, 0, SEEK_END) == 0 && tell_file(file, &size);
@@ -57,18 +47,33 @@ bool read_input(std::FILE* file, std::string* data) {
       data->resize(at + (at > 0 && room > 0 ? room : kReadBlock));
       const std::size_t got = std::fread(&(*data)[at], 1, data->size() - at, file);
       data->resize(at + got);
-      if (got == 0) return !std::ferror(file);
+      if (got > 0) continue;
+      if (!std::ferror(file)) return true;
+      *err = last_error_text();
+      return false;
     }
   } catch (const std::exception&) {  // more than memory holds
-    errno = ENOMEM;
+    *err = error_text(ENOMEM);
     return false;
   }
 }
 
-bool InputBytes::load(std::FILE* file) {
+}  // namespace
+
+res_entry res_entry::parse(const std::uint8_t* r) {
+  const std::uint8_t* o = r + kOffsetAt;
+  const std::uint8_t* l = r + kLengthAt;
+  res_entry e;
+  e.offset = static_cast<std::uint32_t>(o[0]) | static_cast<std::uint32_t>(o[1]) << 8 |
+             static_cast<std::uint32_t>(o[2]) << 16 | static_cast<std::uint32_t>(o[3]) << 24;
+  e.length = static_cast<std::uint16_t>(l[0] | (l[1] << 8));
+  return e;
+}
+
+bool InputBytes::load(std::FILE* file, std::string* err) {
   file_ = file;
   sized_ = regular_file_size(file, &size_);
-  return map_.map(file) || read_input(file, &data_);
+  return map_.map(file) || read_input(file, &data_, err);
 }
 
 bool InputBytes::intact() const {

@@ -40,15 +40,11 @@ struct res_entry {
   static res_entry parse(const std::uint8_t* record);
 };
 
-// Reads the whole input into *data, in large blocks; works for pipes too. False on a read error
-// (errno tells why); the end of the data is no error.
-bool read_input(std::FILE* file, std::string* data);
-
 // The input's bytes: a regular file mapped, anything else read whole.
 class InputBytes {
  public:
-  // False on a read error (errno tells why).
-  bool load(std::FILE* file);
+  // False on a read error, with *err the system's text for it.
+  bool load(std::FILE* file, std::string* err);
   std::string_view view() const { return data_.empty() ? map_.bytes() : std::string_view(data_); }
   // The mapping the bytes are in, if they are mapped.
   const MappedFile* mapping() const { return map_.bytes().empty() ? nullptr : &map_; }

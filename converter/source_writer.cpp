@@ -14,26 +14,25 @@ constexpr char kPreamble[] = "#include <res_manager_api.h> \n\n";
 constexpr char kArrayOpen[] = "static const uint8_t STR_";  // n, then kArrayMiddle
 constexpr char kArrayMiddle[] = "[] = {";
 constexpr char kArrayClose[] = "}; \n\n";
-constexpr char kTablePointer[] = "const uint8_t* ";  // [const] RES_STRING_ STEM [N] = {names};
+constexpr char kTablePointer[] = "const uint8_t* ";  // [const] table [N] = {names};
 constexpr char kConstPointer[] = "const ";
-constexpr char kPrefix[] = "RES_STRING_";
-constexpr char kCountOpen[] = "const uint32_t RES_STRING_";    // STEM _CNT = N; \n
-constexpr char kLengthsOpen[] = "const uint16_t RES_STRING_";  // STEM _LEN[N] = {lengths}; \n
+constexpr char kCountType[] = "const uint32_t ";    // count = N; \n
+constexpr char kLengthsType[] = "const uint16_t ";  // lengths [N] = {lengths}; \n
 constexpr char kExtern[] = "extern ";
 // C linkage for C++, around declarations and definitions alike.
 constexpr char kLinkageOpen[] = "#ifdef __cplusplus\nextern \"C\" {\n#endif\n";
 constexpr char kLinkageClose[] = "#ifdef __cplusplus\n}\n#endif\n";
 
 // The declarations, without the line feed that comes before them in the include file.
-std::string declaration_lines(const std::string& upper_stem, const SourceOptions& options) {
+std::string declaration_lines(const Identifiers& ids, const SourceOptions& options) {
   std::string text;
   if (options.portable_c) text += kLinkageOpen;
   text.append(kExtern).append(kTablePointer);
   if (options.const_table) text += kConstPointer;
-  text.append(kPrefix).append(upper_stem).append("[];\n");
-  text.append(kExtern).append(kCountOpen).append(upper_stem).append("_CNT;\n");
+  text.append(ids.table).append("[];\n");
+  text.append(kExtern).append(kCountType).append(ids.count).append(";\n");
   if (options.lengths)
-    text.append(kExtern).append(kLengthsOpen).append(upper_stem).append("_LEN[];\n");
+    text.append(kExtern).append(kLengthsType).append(ids.lengths).append("[];\n");
   if (options.portable_c) text += kLinkageClose;
   return text;
 }
@@ -110,11 +109,17 @@ std::size_t rest_length(const unsigned char* bytes, std::size_t size) {
 }  // namespace
 
 std::string declarations(const std::string& upper_stem, const SourceOptions& options) {
-  return "\n" + declaration_lines(upper_stem, options);
+  return "\n" + declaration_lines(identifiers(upper_stem), options);
 }
 
-SourceWriter::SourceWriter(BlockWriter& out)
-    : out_(out), buffer_(out.buffer()), capacity_(out.capacity()) {}
+SourceWriter::SourceWriter(BlockWriter& out, const std::string& upper_stem,
+                           const SourceOptions& options)
+    : out_(out),
+      options_(options),
+      ids_(identifiers(upper_stem)),
+      buffer_(out.buffer()),
+      capacity_(out.capacity()),
+      ok_(out.ok()) {}
 
 void SourceWriter::flush() {
   if (ok_ && used_ > 0) {
@@ -125,9 +130,9 @@ void SourceWriter::flush() {
   used_ = 0;
 }
 
-bool SourceWriter::finish() {
+bool SourceWriter::finish(std::string* err) {
   flush();
-  ok_ = out_.finish() && ok_;
+  ok_ = out_.finish(err) && ok_;
   return ok_;
 }
 
@@ -171,9 +176,11 @@ void SourceWriter::put_number(unsigned value) {
   used_ += digits.size();
 }
 
-bool SourceWriter::preamble() { return append(kPreamble); }
+void SourceWriter::preamble() { append(kPreamble); }
 
 std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
+  if (options_.lengths) lengths_.push_back(static_cast<std::uint16_t>(bytes.size()));
+  if (options_.portable_c && bytes.empty()) bytes = std::string_view("", 1);
   append(kArrayOpen);
   put_number(n);
   append(kArrayMiddle);
@@ -211,17 +218,15 @@ void SourceWriter::array_size(unsigned count, bool one_null) {
   append("] = {");
 }
 
-bool SourceWriter::table(const std::string& upper_stem, unsigned count,
-                         const SourceOptions& options, const std::vector<std::uint16_t>& lengths) {
+void SourceWriter::tables(unsigned count) {
   // Declared before defined: silent under -Wmissing-variable-declarations (MISRA C rule 8.4),
   // and in C++ the definitions take the declarations' external C linkage.
-  if (options.portable_c) append(declaration_lines(upper_stem, options));
+  if (options_.portable_c) append(declaration_lines(ids_, options_));
   // An empty table as one null pointer (or length): a zero-size array is no ISO C or C++.
-  const bool one_null = options.portable_c && count == 0;
+  const bool one_null = options_.portable_c && count == 0;
   append(kTablePointer);
-  if (options.const_table) append(kConstPointer);
-  append(kPrefix);
-  append(upper_stem);
+  if (options_.const_table) append(kConstPointer);
+  append(ids_.table);
   array_size(count, one_null);
   for (unsigned n = 1; ok_ && n <= count; ++n) {
     if (n > 1) append(", ");
@@ -229,23 +234,21 @@ bool SourceWriter::table(const std::string& upper_stem, unsigned count,
     put_number(n);
   }
   append("}; \n");
-  append(kCountOpen);
-  append(upper_stem);
-  append("_CNT = ");
+  append(kCountType);
+  append(ids_.count);
+  append(" = ");
   put_number(count);
   append("; \n");
-  if (options.lengths) {
-    append(kLengthsOpen);
-    append(upper_stem);
-    append("_LEN");
+  if (options_.lengths) {
+    append(kLengthsType);
+    append(ids_.lengths);
     array_size(count, one_null);
-    for (std::size_t i = 0; ok_ && i < lengths.size(); ++i) {
+    for (std::size_t i = 0; ok_ && i < lengths_.size(); ++i) {
       if (i > 0) append(", ");
-      put_number(lengths[i]);
+      put_number(lengths_[i]);
     }
     append("}; \n");
   }
-  return ok_;
 }
 
 }  // namespace strtab2c

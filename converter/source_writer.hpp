@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "block_writer.hpp"
+#include "naming.hpp"
 
 namespace strtab2c {
 
@@ -56,24 +57,26 @@ class DecimalCount {
   bool valid_ = false;
 };
 
-// Renders the generated source into the buffers of a BlockWriter, handing each over when full.
-// After the first failed write every further call does nothing and returns false, so a full disk
-// ends the run promptly.
+// Renders the generated source of one table into the buffers of a BlockWriter, handing each over
+// when full. After the first failed write every further call does nothing, so a full disk ends
+// the run promptly.
 class SourceWriter {
  public:
-  explicit SourceWriter(BlockWriter& out);
+  // upper_stem: the stem already upper case.
+  SourceWriter(BlockWriter& out, const std::string& upper_stem, const SourceOptions& options = {});
 
-  bool preamble();
+  void preamble();
   // The array of string n; returns the length of its initializer text ("0x%x" items joined by
-  // ", "), whether or not the writes succeeded (ok() says that).
+  // ", "), whether or not the writes succeeded (ok() says that). With portable_c an empty string
+  // is one zero byte, so that code reading the strings as zero-terminated still sees "".
   std::size_t array(unsigned n, std::string_view bytes);
-  // The pointer table and the count, and what options add (see SourceOptions); stem already upper
-  // case. With portable_c an empty table is one null pointer (the count stays 0): a zero-size
-  // array is no ISO C or C++. lengths: each string's length, when options.lengths.
-  bool table(const std::string& upper_stem, unsigned count, const SourceOptions& options = {},
-             const std::vector<std::uint16_t>& lengths = {});
-  // Hands the buffered text to the sink and waits until all of it is written.
-  bool finish();
+  // The pointer table, the count, and what the options add (see SourceOptions), for strings
+  // 1..count. With portable_c an empty table is one null pointer (the count stays 0): a
+  // zero-size array is no ISO C or C++.
+  void tables(unsigned count);
+  // Hands the buffered text to the sink and waits until all of it is written; false when any
+  // write failed, with *err saying why.
+  bool finish(std::string* err);
   bool ok() const { return ok_; }
 
  private:
@@ -94,11 +97,14 @@ class SourceWriter {
   void flush();
 
   BlockWriter& out_;
+  const SourceOptions options_;
+  const Identifiers ids_;
+  std::vector<std::uint16_t> lengths_;  // of each array so far, with options_.lengths
   DecimalCount count_;
   char* buffer_;  // out_.buffer() and its capacity, at hand for the rendering loop
   std::size_t capacity_;
   std::size_t used_ = 0;
-  bool ok_ = true;
+  bool ok_;
 };
 
 }  // namespace strtab2c

@@ -27,10 +27,11 @@ void check(bool ok, const char* what) {
 // Fails writes beyond a budget: keeps each run small and exercises the stop-on-failure path.
 class BudgetSink final : public OutputSink {
  public:
-  bool write(const char* data, std::size_t size) override {
+  bool write(const char* data, std::size_t size, std::string* err) override {
     check(!failed, "write after a failed write");
     if (text.size() + size > kBudget) {
       failed = true;
+      *err = "budget";
       return false;
     }
     text.append(data, size);
@@ -114,8 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(head.count() == count, "count read at bytes 4-5");
   BudgetSink sink;
   CountingDiagnostics diag;
-  const bool ok = write_source(file, head.count(), "FUZZ", sink, diag, {}, nullptr, 4096);
+  BlockWriter blocks(sink, 4096);
+  SourceWriter writer(blocks, "FUZZ");
+  std::string err;
+  const bool ok = write_source({file, head.count()}, writer, diag, &err);
   check(ok == !sink.failed, "result matches the sink");
+  check(ok == err.empty(), "a failure tells its reason");
   if (!ok) return 0;
   check(diag.strings == count, "one text len per string");
 

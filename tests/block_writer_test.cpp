@@ -4,29 +4,12 @@
 
 #include <random>
 
-#include "string_sink.hpp"
+#include "sinks.hpp"
 
 using namespace strtab2c;
 using namespace testing_support;
 
 namespace {
-
-// Fails every write from the one that would pass its budget on; counts the writes tried after.
-class BudgetSink final : public OutputSink {
- public:
-  explicit BudgetSink(std::size_t budget) : budget_(budget) {}
-  bool write(const char*, std::size_t size) override {
-    if (failed_) ++after_failure;
-    failed_ = failed_ || size > budget_;
-    if (!failed_) budget_ -= size;
-    return !failed_;
-  }
-  int after_failure = 0;
-
- private:
-  std::size_t budget_;
-  bool failed_ = false;
-};
 
 // Fills the buffer handed out with random bytes and hands them over, up to total bytes.
 template <typename Check>
@@ -49,7 +32,8 @@ TEST(BlockWriter, EveryBlockArrivesInOrder) {
     {
       BlockWriter blocks(sink, buffer);
       hand_over_random(blocks, 12 << 20, &sent, [](bool ok) { return ok; });
-      ASSERT_TRUE(blocks.finish());
+      std::string err;
+      ASSERT_TRUE(blocks.finish(&err)) << err;
     }
     ASSERT_EQ(sink.text.size(), sent.size()) << buffer;
     EXPECT_TRUE(sink.text == sent) << buffer;
@@ -69,12 +53,14 @@ TEST(BlockWriter, StopsAtTheFirstFailedWrite) {
       if (!ok && ++handed_after_failure == 1) sent_when_told = sent.size();
       return handed_after_failure < 8;
     });
-    EXPECT_FALSE(blocks.finish()) << budget;
-    EXPECT_EQ(handed_after_failure, 8) << budget;  // false every time once it failed
+    std::string err;
+    EXPECT_FALSE(blocks.finish(&err)) << budget;
+    EXPECT_EQ(err, "sink: No space left on device") << budget;  // the failed write's own reason
+    EXPECT_EQ(handed_after_failure, 8) << budget;               // false every time once it failed
     // Told at once, or once the blocks queued behind the failed one are handed.
     EXPECT_GT(sent_when_told, budget) << budget;
     EXPECT_LE(sent_when_told, budget + (BlockWriter::kBuffers + 1) * 4096) << budget;
-    EXPECT_EQ(sink.after_failure, 0) << budget;
+    EXPECT_EQ(sink.calls, sink.failed_at) << budget;  // nothing written after the failed write
   }
 }
 

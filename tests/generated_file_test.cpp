@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #ifndef _WIN32
@@ -22,6 +21,7 @@ class GeneratedFileTest : public ::testing::Test {
   static std::string read(const std::string& p) { return read_file(p); }
   std::size_t entries() const { return scratch_.list().size(); }
   Scratch scratch_;
+  std::string err;
 };
 
 TEST_F(GeneratedFileTest, ReplacesTheFinalNameOnlyOnCommit) {
@@ -29,12 +29,12 @@ TEST_F(GeneratedFileTest, ReplacesTheFinalNameOnlyOnCommit) {
   std::ofstream(out) << "previous";
   {
     GeneratedFile file;
-    ASSERT_TRUE(file.open(out));
-    ASSERT_TRUE(file.write("new text", 8));
-    ASSERT_TRUE(file.close());
+    ASSERT_TRUE(file.open(out, &err));
+    ASSERT_TRUE(file.write("new text", 8, &err));
+    ASSERT_TRUE(file.close(&err));
     EXPECT_EQ(read(out), "previous");
     EXPECT_EQ(entries(), 2u);  // the final name and the temporary file beside it
-    ASSERT_TRUE(file.commit());
+    ASSERT_TRUE(file.commit(&err));
   }
   EXPECT_EQ(read(out), "new text");
   EXPECT_EQ(entries(), 1u);
@@ -45,8 +45,8 @@ TEST_F(GeneratedFileTest, WithoutCommitLeavesOnlyThePreviousFile) {
   std::ofstream(out) << "previous";
   {
     GeneratedFile file;
-    ASSERT_TRUE(file.open(out));
-    ASSERT_TRUE(file.write("half", 4));
+    ASSERT_TRUE(file.open(out, &err));
+    ASSERT_TRUE(file.write("half", 4, &err));
   }
   EXPECT_EQ(read(out), "previous");
   EXPECT_EQ(entries(), 1u);
@@ -54,9 +54,16 @@ TEST_F(GeneratedFileTest, WithoutCommitLeavesOnlyThePreviousFile) {
 
 TEST_F(GeneratedFileTest, CannotBeCreatedWhereNoFileCanStand) {
   scratch_.mkdir("a_dir.c");
-  for (const char* name : {"a_dir.c", "missing/t_bin.c"}) {
+  const std::string temp = "missing/t_bin.c." + std::to_string(process_id()) + ".tmp";
+  const struct {
+    const char* name;
+    std::string reason;  // the path it is about, and why
+  } cases[] = {{"a_dir.c", path("a_dir.c") + ": Is a directory"},
+               {"missing/t_bin.c", path(temp.c_str()) + ": No such file or directory"}};
+  for (const auto& c : cases) {
     GeneratedFile file;
-    EXPECT_FALSE(file.open(path(name))) << name;
+    EXPECT_FALSE(file.open(path(c.name), &err)) << c.name;
+    EXPECT_EQ(err, c.reason);
   }
   EXPECT_EQ(entries(), 1u);
 }
@@ -69,8 +76,8 @@ TEST_F(GeneratedFileTest, StaleTemporaryNamesAreSteppedOver) {
   std::ofstream(stale) << "stale";
   {
     GeneratedFile file;
-    ASSERT_TRUE(file.open(out));
-    ASSERT_TRUE(file.write("new", 3) && file.close() && file.commit());
+    ASSERT_TRUE(file.open(out, &err));
+    ASSERT_TRUE(file.write("new", 3, &err) && file.close(&err) && file.commit(&err));
   }
   EXPECT_EQ(read(out), "new");
   EXPECT_EQ(read(stale), "stale");
@@ -78,10 +85,8 @@ TEST_F(GeneratedFileTest, StaleTemporaryNamesAreSteppedOver) {
     std::ofstream(out + "." + std::to_string(process_id()) + "-" + std::to_string(k) + ".tmp");
   }
   GeneratedFile file;
-  std::string failed;
-  EXPECT_FALSE(file.open(out, &failed));
-  EXPECT_EQ(errno, EEXIST);
-  EXPECT_EQ(failed, out + "." + std::to_string(process_id()) + "-99.tmp");
+  EXPECT_FALSE(file.open(out, &err));
+  EXPECT_EQ(err, out + "." + std::to_string(process_id()) + "-99.tmp: File exists");
   EXPECT_EQ(read(out), "new");
 }
 
@@ -91,8 +96,8 @@ TEST_F(GeneratedFileTest, ALinkAtTheNameIsReplacedNotFollowed) {
   std::ofstream(target) << "keep";
   std::filesystem::create_symlink(target, path("t_bin.c"));
   GeneratedFile file;
-  ASSERT_TRUE(file.open(path("t_bin.c")));
-  ASSERT_TRUE(file.close() && file.commit());
+  ASSERT_TRUE(file.open(path("t_bin.c"), &err));
+  ASSERT_TRUE(file.close(&err) && file.commit(&err));
   EXPECT_EQ(read(target), "keep");
   EXPECT_FALSE(std::filesystem::is_symlink(path("t_bin.c")));
 }
@@ -101,8 +106,8 @@ TEST_F(GeneratedFileTest, PermissionsOfAPlainCreate) {
   const mode_t mask = umask(022);
   {
     GeneratedFile file;
-    ASSERT_TRUE(file.open(path("t_bin.c")));
-    ASSERT_TRUE(file.close() && file.commit());
+    ASSERT_TRUE(file.open(path("t_bin.c"), &err));
+    ASSERT_TRUE(file.close(&err) && file.commit(&err));
   }
   umask(mask);
   struct stat st;

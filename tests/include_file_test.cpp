@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #ifndef _WIN32
 #include <sys/resource.h>
 
@@ -16,26 +15,24 @@ using namespace testing_support;
 
 namespace {
 
-// Text mode: the same text on every platform.
-std::string read_text(const std::string& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+const std::string eol = kEol;
 
 // Opens inc.h, holding "// top", then another run appends its own line.
 void open_then_another_run_appends(const Scratch& s, IncludeFile* include) {
-  std::ofstream(s.path("inc.h")) << "// top\n";
-  ASSERT_TRUE(include->open(s.path("inc.h")));
-  std::ofstream(s.path("inc.h"), std::ios::app) << "// another run\n";
+  s.write("inc.h", "// top" + eol);
+  std::string err;
+  ASSERT_TRUE(include->open(&err)) << err;
+  s.write("inc.h", "// top" + eol + "// another run" + eol);
 }
 
 TEST(IncludeFile, AppendsAtTheEndWhateverWasWrittenMeanwhile) {
   Scratch s;
-  IncludeFile include;
+  IncludeFile include(s.path("inc.h"));
   open_then_another_run_appends(s, &include);
-  ASSERT_TRUE(include.append("\nextern int x;\n"));
-  ASSERT_TRUE(include.close());
-  EXPECT_EQ(read_text(s.path("inc.h")), "// top\n// another run\n\nextern int x;\n");
+  std::string err;
+  ASSERT_TRUE(include.add("\nextern int x;\n", &err)) << err;
+  ASSERT_TRUE(include.close(&err)) << err;
+  EXPECT_EQ(s.read("inc.h"), "// top" + eol + "// another run" + eol + eol + "extern int x;" + eol);
 }
 
 #ifndef _WIN32
@@ -43,7 +40,7 @@ TEST(IncludeFile, AppendsAtTheEndWhateverWasWrittenMeanwhile) {
 // run wrote after the open kept: a file-size limit lets only part of the text through.
 TEST(IncludeFile, AFailedAppendIsCutBackToItsOwnStart) {
   Scratch s;
-  IncludeFile include;
+  IncludeFile include(s.path("inc.h"));
   open_then_another_run_appends(s, &include);
   struct rlimit saved;
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -51,24 +48,26 @@ TEST(IncludeFile, AFailedAppendIsCutBackToItsOwnStart) {
   struct rlimit limit = saved;
   limit.rlim_cur = 30;  // "// top\n// another run\n" is 22 bytes: 8 more fit
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  const bool appended = include.append("\nextern const uint32_t X_CNT;\n");
+  std::string err;
+  const bool appended = include.add("\nextern const uint32_t X_CNT;\n", &err);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, handler);
   EXPECT_FALSE(appended);
-  include.close();
-  EXPECT_EQ(read_text(s.path("inc.h")), "// top\n// another run\n");
+  EXPECT_EQ(err, s.path("inc.h") + ": File too large");
+  EXPECT_EQ(s.read("inc.h"), "// top\n// another run\n");
 }
 #endif
 
 // Replaced, not appended to: only the declarations, and only once the append succeeds.
-TEST(IncludeFile, ReplacedWholeOnAppend) {
+TEST(ReplacedInclude, ReplacedWholeOnAdd) {
   Scratch s;
   s.write("frag.h", "// old\n");
-  IncludeFile include;
-  ASSERT_TRUE(include.open(s.path("frag.h"), true));
-  EXPECT_EQ(read_text(s.path("frag.h")), "// old\n");
-  ASSERT_TRUE(include.append("\nextern int x;\n"));
-  EXPECT_EQ(read_text(s.path("frag.h")), "\nextern int x;\n");
+  std::string err;
+  const auto include = open_include(s.path("frag.h"), true, &err);
+  ASSERT_TRUE(include) << err;
+  EXPECT_EQ(s.read("frag.h"), "// old\n");
+  ASSERT_TRUE(include->add("\nextern int x;\n", &err)) << err;
+  EXPECT_EQ(s.read("frag.h"), eol + "extern int x;" + eol);
   EXPECT_EQ(s.list(), std::vector<std::string>{"frag.h"});
 }
 

@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "platform.hpp"
 #include "scratch.hpp"
@@ -170,18 +174,25 @@ TEST(ResReader, OffsetsFromTwoGiBUpAreUnsigned) {
   }
 }
 
-// The input is read whole in large blocks, with one allocation when the size is known.
-TEST(ReadInput, ReadsTheWholeFile) {
+#ifndef _WIN32
+// What cannot be mapped (a pipe) is read whole, however it arrives.
+TEST(InputBytes, APipeIsReadWhole) {
   Scratch scratch;
   std::string bytes(3 << 20, '\0');
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 / 7);
-  scratch.write("read.bin", bytes);
-  std::string data = "old";
-  File in = File::open(scratch.path("read.bin"), "rb");
-  ASSERT_TRUE(read_input(in.get(), &data));
-  in.close();
-  EXPECT_TRUE(data == bytes);
+  const std::string fifo = scratch.path("pipe.bin");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::thread writer([&] { scratch.write("pipe.bin", bytes); });
+  File in = File::open(fifo, "rb");
+  InputBytes input;
+  std::string err;
+  const bool loaded = input.load(in.get(), &err);
+  writer.join();
+  ASSERT_TRUE(loaded) << err;
+  EXPECT_EQ(input.mapping(), nullptr);
+  EXPECT_TRUE(input.view() == bytes);
 }
+#endif
 
 #ifndef _WIN32
 // A mapped input that shrinks under the run: its lost bytes read as 0 and the run can tell,
@@ -193,7 +204,8 @@ TEST(InputBytes, AFileThatShrinksWhileMappedIsToldNotFatal) {
   scratch.write("shrink.bin", header(1) + entry(32, 60000) + std::string(3 << 16, 'x'));
   File in = File::open(name, "rb");
   InputBytes bytes;
-  ASSERT_TRUE(bytes.load(in.get()));
+  std::string err;
+  ASSERT_TRUE(bytes.load(in.get(), &err)) << err;
   std::filesystem::resize_file(name, 100);
   // A large string, read from the file, comes up short there: taken from the mapping instead.
   ResReader reader(bytes.view(), bytes.mapping());

@@ -6,8 +6,13 @@
 
 namespace testing_support {
 
-struct RunResult;
-struct RunOptions;
+#ifdef _WIN32
+inline constexpr bool kWindows = true;
+inline constexpr char kEol[] = "\r\n";  // the tool's stdout and include file are in text mode
+#else
+inline constexpr bool kWindows = false;
+inline constexpr char kEol[] = "\n";
+#endif
 
 // The bytes of the file at path (UTF-8), empty when it cannot be read.
 std::string read_file(const std::string& path);
@@ -24,11 +29,6 @@ class Scratch {
   bool exists(const std::string& rel) const;  // a dangling link exists too
   void mkdir(const std::string& rel) const;
   std::vector<std::string> list(const std::string& rel = ".") const;  // names, sorted
-  // Runs the tool in the scratch directory, or in its subdirectory cwd.
-  // (Defined with the process runner, which only the end-to-end tests link.)
-  RunResult run(const std::vector<std::string>& args) const;
-  RunResult run(const std::vector<std::string>& args, const RunOptions& options,
-                const std::string& cwd = "") const;
 
  private:
   std::string dir_;

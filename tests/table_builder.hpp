@@ -93,3 +93,15 @@ inline std::string reference_declarations(const std::string& upper_stem, const c
 }
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// A table with every finding of the reader: count 4, string 1 fine ("Z"), string 2 runs 3 bytes
+// past the end ("ab" of 5), 3 and 4 have no entry.
+inline std::string findings_table() { return header(4) + entry(48, 1) + entry(49, 5) + "Zab"; }
+// Its strings as the tool renders them: the missing bytes as 0, the missing entries empty.
+inline std::vector<std::string> findings_strings() {
+  return {"Z", std::string("ab\0\0\0", 5), "", ""};
+}
+
+}  // namespace testing_support

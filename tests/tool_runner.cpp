@@ -9,11 +9,11 @@ namespace fs = std::filesystem;
 
 std::string tool_path() { return STRTAB2C_TOOL_PATH; }
 
-RunResult Scratch::run(const std::vector<std::string>& args) const {
+RunResult ToolDir::run(const std::vector<std::string>& args) const {
   return run(args, RunOptions{});
 }
 
-RunResult Scratch::run(const std::vector<std::string>& args, const RunOptions& options,
+RunResult ToolDir::run(const std::vector<std::string>& args, const RunOptions& options,
                        const std::string& cwd) const {
   RunOptions o = options;
   o.cwd = cwd;
@@ -29,6 +29,13 @@ bool Process::kill_due() const {
     }
   }
   return false;
+}
+
+std::string take_file(const std::string& path) {
+  std::string text = read_file(path);
+  std::error_code ec;
+  fs::remove(fs::u8path(path), ec);
+  return text;
 }
 
 std::vector<std::string> split_lines(const std::string& out) {

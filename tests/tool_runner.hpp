@@ -11,14 +11,6 @@
 
 namespace testing_support {
 
-#ifdef _WIN32
-inline constexpr bool kWindows = true;
-inline constexpr char kEol[] = "\r\n";  // the tool's stdout and include file are in text mode
-#else
-inline constexpr bool kWindows = false;
-inline constexpr char kEol[] = "\n";
-#endif
-
 struct RunResult {
   int status = -1;                 // exit status as a shell sees it (-1 shows as 255)
   std::string out;                 // stdout, line ends as the tool wrote them
@@ -28,7 +20,7 @@ struct RunResult {
 
 struct RunOptions {
   long long file_size_limit = -1;   // POSIX: RLIMIT_FSIZE in bytes
-  bool close_stdout = false;        // POSIX: start with descriptor 1 closed
+  bool close_stdout = false;        // start with no standard output (descriptor 1 closed)
   std::string stdout_path;          // stdout to this file (say /dev/full) instead of a capture
   bool stdout_broken_pipe = false;  // stdout a pipe whose reader is gone
   std::string cwd;                  // a subdirectory of the scratch directory to run in
@@ -38,6 +30,15 @@ struct RunOptions {
   std::string shrink_path;          // POSIX: instead, stop the tool, cut this file short ...
   std::uint64_t shrink_by = 0;      // ... by this many bytes, and let it go on
   long long memory_limit = -1;      // POSIX: RLIMIT_AS in bytes
+};
+
+// A scratch directory to run the tool in.
+class ToolDir : public Scratch {
+ public:
+  // Runs the tool in the directory, or in its subdirectory cwd.
+  RunResult run(const std::vector<std::string>& args, const RunOptions& options,
+                const std::string& cwd = "") const;
+  RunResult run(const std::vector<std::string>& args) const;
 };
 
 // A started run of the tool; wait() collects it.
@@ -70,6 +71,8 @@ bool hold_file(const std::string& path);
 void release_file(const std::string& path);
 // The path of the tool under test.
 std::string tool_path();
+// The bytes of a capture file, which is removed.
+std::string take_file(const std::string& path);
 // Splits captured stdout into lines at kEol; a last line without one is marked.
 std::vector<std::string> split_lines(const std::string& out);
 

@@ -112,19 +112,8 @@ RunResult Process::wait() {
   impl_->pid = -1;
   RunResult r;
   r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-  auto slurp = [](const std::string& file) {
-    std::string text;
-    if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
-      char buf[65536];
-      std::size_t n;
-      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-      std::fclose(f);
-    }
-    std::remove(file.c_str());
-    return text;
-  };
-  r.out = slurp(out_file_);
-  r.err = slurp(err_file_);
+  r.out = take_file(out_file_);
+  r.err = take_file(err_file_);
   r.lines = split_lines(r.out);
   return r;
 }

@@ -39,18 +39,6 @@ HANDLE inheritable(const std::string& path, DWORD access, DWORD disposition) {
                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-std::string slurp(const std::string& path) {
-  std::string text;
-  if (std::FILE* f = _wfopen(widen(path).c_str(), L"rb")) {
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-  }
-  DeleteFileW(widen(path).c_str());
-  return text;
-}
-
 }  // namespace
 
 bool running_as_root() { return false; }
@@ -102,6 +90,10 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
     if (!CreatePipe(&reader, &out, &sa, 0)) out = INVALID_HANDLE_VALUE;
     if (reader) CloseHandle(reader);
   }
+  if (options.close_stdout) {  // started without a standard output at all
+    CloseHandle(out);
+    out = nullptr;
+  }
   HANDLE err = inheritable(err_file_, GENERIC_WRITE, CREATE_ALWAYS);
   HANDLE in = inheritable("NUL", GENERIC_READ, OPEN_EXISTING);
   STARTUPINFOW si = {};
@@ -114,7 +106,7 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
                       widen(scratch.dir() + "/" + options.cwd).c_str(), &si, &impl_->pi)) {
     impl_->pi.hProcess = nullptr;
   }
-  CloseHandle(out);
+  if (out) CloseHandle(out);
   CloseHandle(err);
   CloseHandle(in);
 }
@@ -149,8 +141,8 @@ RunResult Process::wait() {
   CloseHandle(impl_->pi.hThread);
   impl_->pi.hProcess = nullptr;
   r.status = static_cast<int>(code & 0xff);  // as a shell shows it: -1 is 255
-  r.out = slurp(out_file_);
-  r.err = slurp(err_file_);
+  r.out = take_file(out_file_);
+  r.err = take_file(err_file_);
   r.lines = split_lines(r.out);
   return r;
 }
