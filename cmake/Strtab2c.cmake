@@ -1,6 +1,7 @@
 # strtab2c_add_tables(<target> [PUBLIC] [STRICT] HEADER <path> TABLES <file>...
 #                     [DEPENDS <target or file>...] [INSTALL_DESTINATION <dir>]
-#                     [PORTABLE_C [<bool>]] [CONST_TABLE [<bool>]] [LENGTHS [<bool>]])
+#                     [PORTABLE_C [<bool>]] [CONST_TABLE [<bool>]] [LENGTHS [<bool>]]
+#                     [ATTRIBUTE_MACROS [<bool>]])
 #
 # Converts string tables into C sources for <target>. Each table is one build step, the tool
 # alone: it writes the generated .c into the header's directory (with a multi-config generator,
@@ -11,7 +12,9 @@
 # (entries missing, strings cut short) naming the table; STRICT makes them fail the build.
 # PORTABLE_C (on by default: the generated files are compiled with the project's own flags)
 # makes them compile and link under every C and C++ compiler; CONST_TABLE puts the pointer
-# tables in read-only memory (flash); LENGTHS adds a table of each string's length. The header
+# tables in read-only memory (flash); LENGTHS adds a table of each string's length;
+# ATTRIBUTE_MACROS begins each definition with a macro the project may define to place it
+# (STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_ and _LENGTHS_ATTRIBUTE). The header
 # gives C linkage to C++ includers. DEPENDS names the targets (or files) that make tables in
 # other parts of the build: the conversions wait for them, with every generator.
 #
@@ -141,11 +144,11 @@ endfunction()
 
 function(strtab2c_add_tables target)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT"
-                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS"
+                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS;ATTRIBUTE_MACROS"
                         "TABLES;DEPENDS")
   # Each option: the word alone means ON, a value says which; PORTABLE_C is on unless turned off.
   set(tool_options --replace-include)
-  foreach(option PORTABLE_C CONST_TABLE LENGTHS STRICT)
+  foreach(option PORTABLE_C CONST_TABLE LENGTHS ATTRIBUTE_MACROS STRICT)
     if(option IN_LIST ARG_KEYWORDS_MISSING_VALUES)
       set(ARG_${option} ON)
     elseif(NOT DEFINED ARG_${option})
@@ -164,7 +167,8 @@ function(strtab2c_add_tables target)
     message(FATAL_ERROR "strtab2c_add_tables(${target} [PUBLIC] [STRICT] HEADER <path> "
                         "TABLES <file>... [DEPENDS <target or file>...] "
                         "[INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] "
-                        "[CONST_TABLE [<bool>]] [LENGTHS [<bool>]]): "
+                        "[CONST_TABLE [<bool>]] [LENGTHS [<bool>]] "
+                        "[ATTRIBUTE_MACROS [<bool>]]): "
                         "HEADER and TABLES are required; unknown arguments: "
                         "${ARG_UNPARSED_ARGUMENTS}")
   endif()

@@ -31,10 +31,10 @@ int run(Reporter& report, int argc, char** argv) {
   std::vector<std::string> args = utf8_arguments(argc, argv);
   args.erase(args.begin());
   const CommandLine line = parse_command_line(args);
-  if (line.action == CommandLine::Action::kVersion) std::printf(msg::kVersion, STRTAB2C_VERSION);
-  if (line.action == CommandLine::Action::kHelp) std::fputs(msg::kUsage, stdout);
+  if (line.action == CommandLine::Action::kVersion) report.print(msg::kVersion, STRTAB2C_VERSION);
+  if (line.action == CommandLine::Action::kHelp) report.print("%s", msg::kUsage);
   if (line.action == CommandLine::Action::kVersion || line.action == CommandLine::Action::kHelp) {
-    return report.stdout_ok(&err) ? 0 : report.fail({}, err);
+    return report.output_ok(&err) ? 0 : report.fail({}, err);
   }
   if (!line.unknown_option.empty()) report.note_unknown_option(line.unknown_option);
   if (line.action != CommandLine::Action::kConvert) return report.fail(msg::kIllegalParams);
@@ -52,11 +52,11 @@ int run(Reporter& report, int argc, char** argv) {
   const std::unique_ptr<IncludeTarget> include =
       open_include(include_path, line.replace_include, &err);
   if (!include) return report.fail(format(msg::kOpenInclude, include_path.c_str()), err);
-  std::printf(msg::kTraceWithArg, __FILE__, __LINE__, input_path.c_str());
+  report.print(msg::kTraceWithArg, __FILE__, __LINE__, input_path.c_str());
 
   File input = File::open(input_path, "rb");
   if (!input) return report.fail(format(msg::kOpenInput, input_path.c_str()), reason(input_path));
-  std::printf(msg::kTrace, __FILE__, __LINE__);
+  report.print(msg::kTrace, __FILE__, __LINE__);
   if (include->is(input.get())) {
     return report.fail(format(msg::kIncludeIsInput, include_path.c_str(), input_path.c_str()));
   }
@@ -69,14 +69,15 @@ int run(Reporter& report, int argc, char** argv) {
   if (!check_res_head(bytes.view(), &head)) {
     return report.fail(format(msg::kUnsupportedEncoding, static_cast<int>(head.encoding())));
   }
-  std::printf(msg::kTrace, __FILE__, __LINE__);
+  report.print(msg::kTrace, __FILE__, __LINE__);
 
   const bool has_separator = names.name_separator != OutputNames::kNoSeparator;
-  std::printf(msg::kOff, has_separator ? static_cast<const void*>(&input_path[names.name_separator])
-                                       : static_cast<const void*>(nullptr));
-  std::printf(msg::kVname, names.vname.c_str());
-  std::printf(msg::kTrace, __FILE__, __LINE__);
-  std::printf(msg::kOutpath, names.out_path.c_str());
+  report.print(msg::kOff, has_separator
+                              ? static_cast<const void*>(&input_path[names.name_separator])
+                              : static_cast<const void*>(nullptr));
+  report.print(msg::kVname, names.vname.c_str());
+  report.print(msg::kTrace, __FILE__, __LINE__);
+  report.print(msg::kOutpath, names.out_path.c_str());
 
   if (const std::string* victim =
           overwritten_input(names.out_path, *include, input.get(), input_path)) {
@@ -86,7 +87,7 @@ int run(Reporter& report, int argc, char** argv) {
   if (!output.open(names.out_path, &err)) {
     return report.fail(format(msg::kOpenOutput, names.out_path.c_str()), err);
   }
-  std::printf(msg::kTraceWithOutput, __FILE__, __LINE__, names.out_path.c_str());
+  report.print(msg::kTraceWithOutput, __FILE__, __LINE__, names.out_path.c_str());
 
   const std::string stem = upper_stem(names.vname);
   BlockWriter blocks(output);
@@ -102,7 +103,7 @@ int run(Reporter& report, int argc, char** argv) {
   if (line.strict && report.findings() > 0) {
     return report.fail(format(msg::kStrictFindings, input_path.c_str()));
   }
-  if (!report.stdout_ok(&err)) return report.fail({}, err);
+  if (!report.output_ok(&err)) return report.fail({}, err);
   if (!output.commit(&err)) {
     return report.fail(format(msg::kReplaceFailed, names.out_path.c_str()), err);
   }
@@ -120,8 +121,6 @@ int run(Reporter& report, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   prepare_process();
-  // One "text len" line per string: keep stdout block-buffered, whatever it is connected to.
-  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
   Reporter report;
   // Memory that a string or vector cannot have ends the run like any other failure: the files'
   // owners clean up as the stack unwinds.

@@ -52,8 +52,7 @@ inline constexpr char kUnfitLength[] = "error: unfit string length %d vs %d\n";
 // --version and --help.
 inline constexpr char kVersion[] = "strtab2c %s\n";
 inline constexpr char kUsage[] =
-    "usage: strtab2c [--portable-c] [--const-table] [--lengths] [--] <string resource file> "
-    "<include file>\n"
+    "usage: strtab2c [options] [--] <string resource file> <include file>\n"
     "\n"
     "Writes one C source file, named after the string resource file (its last '.' as '_',\n"
     "plus \".c\") into the include file's directory: one byte array per string, a pointer\n"
@@ -66,6 +65,8 @@ inline constexpr char kUsage[] =
     "                 linkage for C++ (in the include file too)\n"
     "  --const-table  the table's pointers const too: the table goes to read-only memory\n"
     "  --lengths      a table RES_STRING_<STEM>_LEN of each string's length in bytes\n"
+    "  --attribute-macros  each definition begins with a macro the project may define to place\n"
+    "                 it: STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_, _LENGTHS_ATTRIBUTE\n"
     "For build systems that give each table an include file of its own:\n"
     "  --replace-include  the include file replaced by the declarations, not appended to\n"
     "  --log <file>       the progress lines into <file>; failures and the reader's findings\n"

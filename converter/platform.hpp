@@ -32,8 +32,8 @@ std::wstring to_utf16(const std::string& text);
 // The command line's arguments in UTF-8, whatever the system's code page (argv itself on POSIX).
 std::vector<std::string> utf8_arguments(int argc, char** argv);
 
-// Sends standard output to the file at path from now on (created or truncated, text mode).
-bool redirect_stdout(const std::string& path);
+// Where the run's lines go: standard output, or the null device when the process has none.
+std::FILE* output_stream();
 // Opens a file; paths are UTF-8 on every platform.
 std::FILE* open_file(const std::string& path, const char* mode);
 // Creates a file that must not exist yet, for writing in binary mode, with the permissions a

@@ -91,9 +91,7 @@ std::vector<std::string> utf8_arguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-bool redirect_stdout(const std::string& path) {
-  return std::freopen(path.c_str(), "w", stdout) != nullptr;
-}
+std::FILE* output_stream() { return stdout; }  // prepare_process() made sure it is open
 
 std::FILE* open_file(const std::string& path, const char* mode) {
   return std::fopen(path.c_str(), mode);

@@ -133,16 +133,8 @@ bool regular_file_size(std::FILE* file, std::uint64_t* size) {
 
 void prepare_process() {
   SetConsoleCtrlHandler(on_console_event, TRUE);
-  // A closed standard handle gives no descriptor for a later open to reuse, unlike POSIX, but
-  // every write to it would fail: a run started without standard output or error writes to NUL, as
-  // on POSIX.
-  const auto missing = [](DWORD which) {
-    const HANDLE h = GetStdHandle(which);
-    return h == nullptr || h == INVALID_HANDLE_VALUE;
-  };
-  if (missing(STD_OUTPUT_HANDLE)) std::freopen("NUL", "w", stdout);
-  if (missing(STD_ERROR_HANDLE)) std::freopen("NUL", "w", stderr);
-  // The console needs care: show the UTF-8 the tool prints as UTF-8 for the run.
+  // A closed standard handle gives no descriptor for a later open to reuse, unlike POSIX; only the
+  // console needs care: show the UTF-8 the tool prints as UTF-8 for the run.
   DWORD mode;
   if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
     saved_output_cp = GetConsoleOutputCP();
@@ -160,8 +152,16 @@ std::vector<std::string> utf8_arguments(int, char**) {
   return args;
 }
 
-bool redirect_stdout(const std::string& path) {
-  return _wfreopen(native(path).c_str(), L"w", stdout) != nullptr;
+std::FILE* output_stream() {
+  // Started without a standard output (no handle at all), the C runtime's stdout fails every
+  // write and cannot be reopened: the lines go to NUL instead, as they go to /dev/null on POSIX.
+  static std::FILE* const out = [] {
+    const HANDLE h = GetStdHandle(STD_OUTPUT_HANDLE);
+    const bool missing = _fileno(stdout) < 0 || h == nullptr || h == INVALID_HANDLE_VALUE;
+    std::FILE* nul = missing ? _wfopen(L"NUL", L"w") : nullptr;
+    return nul ? nul : stdout;
+  }();
+  return out;
 }
 
 std::FILE* open_file(const std::string& path, const char* mode) {

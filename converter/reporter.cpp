@@ -21,16 +21,23 @@ int text_size(std::string_view line) {
 
 }  // namespace
 
-Reporter::Reporter() { text_.reserve(kFlushAt + 256); }
+Reporter::Reporter() : out_(output_stream()) {
+  // One "text len" line per string: block-buffered, whatever it is connected to.
+  std::setvbuf(out_, nullptr, _IOFBF, 1 << 16);
+  text_.reserve(kFlushAt + 256);
+}
+
 Reporter::~Reporter() { flush(); }
 
 bool Reporter::log_to(const std::string& log_path, const std::string& input_path,
                       std::string* err) {
-  if (!redirect_stdout(log_path)) {
+  log_ = File::open(log_path, "w");
+  if (!log_) {
     *err = format(msg::kOpenLogFailed, printable(log_path).c_str(), last_error_text().c_str());
     return false;
   }
-  std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  std::setvbuf(log_.get(), nullptr, _IOFBF, 1 << 16);
+  out_ = log_.get();
   mirror_input_ = printable(input_path);
   mirror_log_ = printable(log_path);
   return true;
@@ -38,9 +45,9 @@ bool Reporter::log_to(const std::string& log_path, const std::string& input_path
 
 int Reporter::fail(std::string_view line, std::string_view reason) {
   flush();
-  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fwrite(line.data(), 1, line.size(), out_);
   if (!mirror_log_.empty() && !line.empty()) {
-    std::fflush(stdout);
+    std::fflush(out_);
     std::fprintf(stderr, msg::kMirroredFailure, mirror_input_.c_str(), text_size(line), line.data(),
                  mirror_log_.c_str());
   }
@@ -58,9 +65,9 @@ void Reporter::note_ignored(const std::vector<std::string>& arguments) {
   std::fprintf(stderr, msg::kIgnoredArguments, ignored.c_str());
 }
 
-bool Reporter::stdout_ok(std::string* err) {
+bool Reporter::output_ok(std::string* err) {
   flush();
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  if (std::fflush(out_) == 0 && !std::ferror(out_)) return true;
   *err = format(msg::kStdoutFailed, last_error_text().c_str());
   return false;
 }
@@ -99,7 +106,7 @@ void Reporter::text_len(std::size_t length) {
 }
 
 void Reporter::flush() {
-  std::fwrite(text_.data(), 1, text_.size(), stdout);
+  std::fwrite(text_.data(), 1, text_.size(), out_);
   text_.clear();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "convert.hpp"
+#include "platform.hpp"
 
 namespace strtab2c {
 
@@ -32,9 +33,15 @@ class Reporter final : public Diagnostics {
   Reporter(const Reporter&) = delete;
   Reporter& operator=(const Reporter&) = delete;
 
-  // Standard output goes to the log at log_path from now on, and the lines a build must show
-  // (the failure, the reader's findings) are repeated on stderr, naming input_path.
+  // The run's lines go to the log at log_path from now on, and the lines a build must show (the
+  // failure, the reader's findings) are repeated on stderr, naming input_path.
   bool log_to(const std::string& log_path, const std::string& input_path, std::string* err);
+
+  // A progress line, printf-style.
+  template <typename... Args>
+  void print(const char* fmt, const Args&... args) {
+    std::fprintf(out_, fmt, args...);
+  }
 
   // The one way out of a failed run: line (a whole line, or none) on standard output, and a
   // reason ("<path>: <what the system said>", or none) on stderr. Returns the exit status -1.
@@ -44,7 +51,7 @@ class Reporter final : public Diagnostics {
   void note_unknown_option(const std::string& option);
   void note_ignored(const std::vector<std::string>& arguments);
   // Everything printed so far reached standard output (or the log); false with *err saying why.
-  bool stdout_ok(std::string* err);
+  bool output_ok(std::string* err);
 
   void missing_entry(unsigned n) override;
   void unfit_length(std::size_t got, unsigned length) override;
@@ -56,6 +63,8 @@ class Reporter final : public Diagnostics {
  private:
   void finding(const char* line, std::size_t size);
 
+  std::FILE* out_;  // standard output, or the log
+  File log_;
   std::string mirror_input_;  // set by log_to(): the input named on stderr ...
   std::string mirror_log_;    // ... and the log the full output is in
   std::string text_;          // per-string lines not yet written

@@ -10,7 +10,11 @@ namespace strtab2c {
 
 namespace {
 
-constexpr char kPreamble[] = "#include <res_manager_api.h> \n\n";
+constexpr char kInclude[] = "#include <res_manager_api.h> \n";  // then an empty line
+constexpr char kStringAttribute[] = "STRTAB2C_STRING_ATTRIBUTE";
+constexpr char kTableAttribute[] = "STRTAB2C_TABLE_ATTRIBUTE";
+constexpr char kCountAttribute[] = "STRTAB2C_COUNT_ATTRIBUTE";
+constexpr char kLengthsAttribute[] = "STRTAB2C_LENGTHS_ATTRIBUTE";
 constexpr char kArrayOpen[] = "static const uint8_t STR_";  // n, then kArrayMiddle
 constexpr char kArrayMiddle[] = "[] = {";
 constexpr char kArrayClose[] = "}; \n\n";
@@ -176,11 +180,33 @@ void SourceWriter::put_number(unsigned value) {
   used_ += digits.size();
 }
 
-void SourceWriter::preamble() { append(kPreamble); }
+void SourceWriter::preamble() {
+  append(kInclude);
+  if (options_.attribute_macros) {
+    // Defined empty unless the project defined them (in res_manager_api.h or with -D).
+    for (const char* macro : {kStringAttribute, kTableAttribute, kCountAttribute,
+                              options_.lengths ? kLengthsAttribute : nullptr}) {
+      if (!macro) continue;
+      append("#ifndef ");
+      append(macro);
+      append("\n#define ");
+      append(macro);
+      append("\n#endif\n");
+    }
+  }
+  append("\n");
+}
+
+void SourceWriter::attribute(std::string_view macro) {
+  if (!options_.attribute_macros) return;
+  append(macro);
+  append(" ");
+}
 
 std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
   if (options_.lengths) lengths_.push_back(static_cast<std::uint16_t>(bytes.size()));
   if (options_.portable_c && bytes.empty()) bytes = std::string_view("", 1);
+  attribute(kStringAttribute);
   append(kArrayOpen);
   put_number(n);
   append(kArrayMiddle);
@@ -224,6 +250,7 @@ void SourceWriter::tables(unsigned count) {
   if (options_.portable_c) append(declaration_lines(ids_, options_));
   // An empty table as one null pointer (or length): a zero-size array is no ISO C or C++.
   const bool one_null = options_.portable_c && count == 0;
+  attribute(kTableAttribute);
   append(kTablePointer);
   if (options_.const_table) append(kConstPointer);
   append(ids_.table);
@@ -234,12 +261,14 @@ void SourceWriter::tables(unsigned count) {
     put_number(n);
   }
   append("}; \n");
+  attribute(kCountAttribute);
   append(kCountType);
   append(ids_.count);
   append(" = ");
   put_number(count);
   append("; \n");
   if (options_.lengths) {
+    attribute(kLengthsAttribute);
     append(kLengthsType);
     append(ids_.lengths);
     array_size(count, one_null);

@@ -33,6 +33,10 @@ struct SourceOptions {
   bool const_table = false;
   // A table of each string's length in bytes, RES_STRING_<STEM>_LEN.
   bool lengths = false;
+  // Each definition begins with a macro the project may define to place it (a section, flash,
+  // an address space): STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_ and _LENGTHS_ATTRIBUTE, each
+  // defined empty after the include line unless the project defined it first.
+  bool attribute_macros = false;
 };
 
 // The lines appended to the include file: a line feed, then the declarations (of the table and
@@ -92,6 +96,8 @@ class SourceWriter {
   void put_number(unsigned value);
   // "[N] = {" of a table of count items, or "[1] = {0" for one null item in place of none.
   void array_size(unsigned count, bool one_null);
+  // The attribute macro a definition begins with, and its blank (nothing without the option).
+  void attribute(std::string_view macro);
 
   // Hands the buffer over and goes on in the one that follows.
   void flush();

@@ -103,9 +103,7 @@ TEST(Cli, ArgumentsAsPeopleTypeThem) {
 
 TEST(Cli, VersionAndHelpAnswerOnStdout) {
   ToolDir s;
-  const std::string usage =
-      "usage: strtab2c [--portable-c] [--const-table] [--lengths] [--] <string resource file> "
-      "<include file>";
+  const std::string usage = "usage: strtab2c [options] [--] <string resource file> <include file>";
   const std::string unknown =
       "strtab2c: unknown option --bogus (a path that begins with \"--\" goes after \"--\")" +
       std::string(kEol);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "sinks.hpp"
 #include "table_builder.hpp"
 
@@ -111,11 +113,47 @@ TEST(WriteSource, EachOptionAddsItsLinesAndChangesNoOther) {
        "extern const uint32_t RES_STRING_P_CNT;\n"
        "extern const uint16_t RES_STRING_P_LEN[];\n"
        "#ifdef __cplusplus\n}\n#endif\n"},
+      {{true, true, true, true},
+       "#include <res_manager_api.h> \n"
+       "#ifndef STRTAB2C_STRING_ATTRIBUTE\n#define STRTAB2C_STRING_ATTRIBUTE\n#endif\n"
+       "#ifndef STRTAB2C_TABLE_ATTRIBUTE\n#define STRTAB2C_TABLE_ATTRIBUTE\n#endif\n"
+       "#ifndef STRTAB2C_COUNT_ATTRIBUTE\n#define STRTAB2C_COUNT_ATTRIBUTE\n#endif\n"
+       "#ifndef STRTAB2C_LENGTHS_ATTRIBUTE\n#define STRTAB2C_LENGTHS_ATTRIBUTE\n#endif\n"
+       "\n"
+       "STRTAB2C_STRING_ATTRIBUTE static const uint8_t STR_1[] = {0x48, 0x69}; \n\n"
+       "STRTAB2C_STRING_ATTRIBUTE static const uint8_t STR_2[] = {0x0}; \n\n"
+       "#ifdef __cplusplus\nextern \"C\" {\n#endif\n"
+       "extern const uint8_t* const RES_STRING_P[];\n"
+       "extern const uint32_t RES_STRING_P_CNT;\n"
+       "extern const uint16_t RES_STRING_P_LEN[];\n"
+       "#ifdef __cplusplus\n}\n#endif\n"
+       "STRTAB2C_TABLE_ATTRIBUTE const uint8_t* const RES_STRING_P[2] = {STR_1, STR_2}; \n"
+       "STRTAB2C_COUNT_ATTRIBUTE const uint32_t RES_STRING_P_CNT = 2; \n"
+       "STRTAB2C_LENGTHS_ATTRIBUTE const uint16_t RES_STRING_P_LEN[2] = {2, 0}; \n",
+       "#include <res_manager_api.h> \n"
+       "#ifndef STRTAB2C_STRING_ATTRIBUTE\n#define STRTAB2C_STRING_ATTRIBUTE\n#endif\n"
+       "#ifndef STRTAB2C_TABLE_ATTRIBUTE\n#define STRTAB2C_TABLE_ATTRIBUTE\n#endif\n"
+       "#ifndef STRTAB2C_COUNT_ATTRIBUTE\n#define STRTAB2C_COUNT_ATTRIBUTE\n#endif\n"
+       "#ifndef STRTAB2C_LENGTHS_ATTRIBUTE\n#define STRTAB2C_LENGTHS_ATTRIBUTE\n#endif\n"
+       "\n"
+       "#ifdef __cplusplus\nextern \"C\" {\n#endif\n"
+       "extern const uint8_t* const RES_STRING_P[];\n"
+       "extern const uint32_t RES_STRING_P_CNT;\n"
+       "extern const uint16_t RES_STRING_P_LEN[];\n"
+       "#ifdef __cplusplus\n}\n#endif\n"
+       "STRTAB2C_TABLE_ATTRIBUTE const uint8_t* const RES_STRING_P[1] = {0}; \n"
+       "STRTAB2C_COUNT_ATTRIBUTE const uint32_t RES_STRING_P_CNT = 0; \n"
+       "STRTAB2C_LENGTHS_ATTRIBUTE const uint16_t RES_STRING_P_LEN[1] = {0}; \n",
+       "\n#ifdef __cplusplus\nextern \"C\" {\n#endif\n"
+       "extern const uint8_t* const RES_STRING_P[];\n"
+       "extern const uint32_t RES_STRING_P_CNT;\n"
+       "extern const uint16_t RES_STRING_P_LEN[];\n"
+       "#ifdef __cplusplus\n}\n#endif\n"},
   };
   for (const auto& c : cases) {
     const SourceOptions& o = c.options;
-    const std::string what =
-        std::to_string(o.portable_c) + std::to_string(o.const_table) + std::to_string(o.lengths);
+    const std::string what = std::to_string(o.portable_c) + std::to_string(o.const_table) +
+                             std::to_string(o.lengths) + std::to_string(o.attribute_macros);
     StringSink two, none;
     RecordingDiagnostics diag;
     ASSERT_TRUE(generate(table({"Hi", ""}), "P", two, diag, o));
@@ -132,6 +170,29 @@ TEST(WriteSource, EachOptionAddsItsLinesAndChangesNoOther) {
                        diag, SourceOptions{false, false, true}));
   EXPECT_NE(out.text.find("const uint16_t RES_STRING_L_LEN[4] = {300, 0, 65535, 0}; \n"),
             std::string::npos);
+}
+
+// Under every mix of the other options, the attribute macros add their guards and a macro before
+// each definition, and nothing else.
+TEST(WriteSource, AttributeMacrosAddOnlyThemselves) {
+  const std::regex guard("#ifndef (STRTAB2C_[A-Z]+_ATTRIBUTE)\n#define \\1\n#endif\n");
+  const std::regex macro("STRTAB2C_(STRING|TABLE|COUNT|LENGTHS)_ATTRIBUTE ");
+  const std::string file = findings_table();
+  for (unsigned mix = 0; mix < 8; ++mix) {
+    SourceOptions plain;
+    plain.portable_c = mix & 1;
+    plain.const_table = mix & 2;
+    plain.lengths = mix & 4;
+    SourceOptions placed = plain;
+    placed.attribute_macros = true;
+    StringSink a, b;
+    RecordingDiagnostics diag_a, diag_b;
+    ASSERT_TRUE(generate(file, "P", a, diag_a, plain));
+    ASSERT_TRUE(generate(file, "P", b, diag_b, placed));
+    EXPECT_EQ(std::regex_replace(std::regex_replace(b.text, guard, ""), macro, ""), a.text) << mix;
+    EXPECT_EQ(diag_b.lines, diag_a.lines) << mix;
+    EXPECT_EQ(declarations("P", placed), declarations("P", plain)) << mix;
+  }
 }
 
 // Output must not depend on where the buffer happens to be flushed.

@@ -83,10 +83,15 @@ elseif(CASE STREQUAL "cxx_consumer")
   # A C++ program, an empty string, every option, and warnings as errors in both languages.
   set(strict "-Wall -Wextra -Wpedantic -Werror")
   configure(-DLAYOUT=cxx -DLANGUAGES=C,CXX -DTABLES=tables/a.bin,tables/gaps.bin
-            -DOPTIONS=CONST_TABLE,LENGTHS "-DCMAKE_C_FLAGS=${strict}" "-DCMAKE_CXX_FLAGS=${strict}")
+            -DOPTIONS=CONST_TABLE,LENGTHS,ATTRIBUTE_MACROS "-DCMAKE_C_FLAGS=${strict}"
+            "-DCMAKE_CXX_FLAGS=${strict}")
   build()
   run(${build}/app)
   expect("^Hello\\|1\\|0\\|0 $")
+  file(READ ${build}/gen/a_bin.c source)
+  if(NOT source MATCHES "\nSTRTAB2C_STRING_ATTRIBUTE static const uint8_t STR_1\\[\\]")
+    message(FATAL_ERROR "ATTRIBUTE_MACROS did not reach the tool:\n${source}")
+  endif()
   # Tables converted without --portable-c bring no guards: the header gives them its own.
   configure(-DLAYOUT= -DTABLES=tables/a.bin -DOPTIONS=PORTABLE_C,OFF -DCMAKE_C_FLAGS= -DCMAKE_CXX_FLAGS=)
   build()

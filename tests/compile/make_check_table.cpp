@@ -1,7 +1,8 @@
 // make_check_table <dir>: writes <dir>/ui_en.bin, a table with the byte values that can break a
 // rendering (0, 0x80, 0xff, every value, an empty string, a long string), and <dir>/expected.h,
 // which checks the generated arrays against those bytes, written independently of the tool;
-// also pc.bin and pe.bin for the --portable-c forms, fw.bin for the options and other compilers.
+// also pc.bin and pe.bin for the --portable-c forms, fw.bin for the options and other compilers,
+// avr.bin and the lines its program prints, avr.txt.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -25,6 +26,15 @@ int main(int argc, char** argv) {
   for (int n = 0; n < 100; ++n) fw.push_back("s" + std::to_string(n));
   fw.push_back("");
   std::ofstream(dir + "/fw.bin", std::ios::binary) << testing_support::table(fw);
+  // For AVR: more than the ATmega328P's 2 KiB of RAM, and the lines its program prints.
+  std::vector<std::string> avr;
+  std::string lines;
+  for (int n = 0; n < 300; ++n) {
+    avr.push_back("string " + std::to_string(n) + std::string(n % 23, static_cast<char>('a' + n % 26)));
+    lines += avr.back() + "\n";
+  }
+  std::ofstream(dir + "/avr.bin", std::ios::binary) << testing_support::table(avr);
+  std::ofstream(dir + "/avr.txt", std::ios::binary) << lines;
 
   std::string checks = "#define EXPECTED_COUNT " + std::to_string(strings.size()) + "\n";
   checks += "#define CHECK_STRINGS(bad) do { \\\n";
