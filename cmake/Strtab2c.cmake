@@ -1,7 +1,7 @@
 # strtab2c_add_tables(<target> [PUBLIC] [STRICT] HEADER <path> TABLES <file>...
 #                     [DEPENDS <target or file>...] [INSTALL_DESTINATION <dir>]
 #                     [PORTABLE_C [<bool>]] [CONST_TABLE [<bool>]] [LENGTHS [<bool>]]
-#                     [ATTRIBUTE_MACROS [<bool>]])
+#                     [ATTRIBUTE_MACROS [<bool>]] [STRING_LITERALS [<bool>]])
 #
 # Converts string tables into C sources for <target>. Each table is one build step, the tool
 # alone: it writes the generated .c into the header's directory (with a multi-config generator,
@@ -14,7 +14,10 @@
 # makes them compile and link under every C and C++ compiler; CONST_TABLE puts the pointer
 # tables in read-only memory (flash); LENGTHS adds a table of each string's length;
 # ATTRIBUTE_MACROS begins each definition with a macro the project may define to place it
-# (STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_ and _LENGTHS_ATTRIBUTE). The header
+# (STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_ and _LENGTHS_ATTRIBUTE); STRING_LITERALS (on by
+# default: the generated files are compiled as C, and literals compile several times faster than
+# one initializer per byte) writes each string of up to 4095 bytes as a C string literal. The
+# header
 # gives C linkage to C++ includers. DEPENDS names the targets (or files) that make tables in
 # other parts of the build: the conversions wait for them, with every generator.
 #
@@ -144,16 +147,17 @@ endfunction()
 
 function(strtab2c_add_tables target)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "PUBLIC;STRICT"
-                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS;ATTRIBUTE_MACROS"
+                        "HEADER;INSTALL_DESTINATION;PORTABLE_C;CONST_TABLE;LENGTHS;ATTRIBUTE_MACROS;STRING_LITERALS"
                         "TABLES;DEPENDS")
-  # Each option: the word alone means ON, a value says which; PORTABLE_C is on unless turned off.
+  # Each option: the word alone means ON, a value says which; PORTABLE_C and STRING_LITERALS are
+  # on unless turned off.
   set(tool_options --replace-include)
-  foreach(option PORTABLE_C CONST_TABLE LENGTHS ATTRIBUTE_MACROS STRICT)
+  foreach(option PORTABLE_C CONST_TABLE LENGTHS ATTRIBUTE_MACROS STRING_LITERALS STRICT)
     if(option IN_LIST ARG_KEYWORDS_MISSING_VALUES)
       set(ARG_${option} ON)
     elseif(NOT DEFINED ARG_${option})
       set(ARG_${option} OFF)
-      if(option STREQUAL "PORTABLE_C")
+      if(option STREQUAL "PORTABLE_C" OR option STREQUAL "STRING_LITERALS")
         set(ARG_${option} ON)
       endif()
     endif()
@@ -168,7 +172,7 @@ function(strtab2c_add_tables target)
                         "TABLES <file>... [DEPENDS <target or file>...] "
                         "[INSTALL_DESTINATION <dir>] [PORTABLE_C [<bool>]] "
                         "[CONST_TABLE [<bool>]] [LENGTHS [<bool>]] "
-                        "[ATTRIBUTE_MACROS [<bool>]]): "
+                        "[ATTRIBUTE_MACROS [<bool>]] [STRING_LITERALS [<bool>]]): "
                         "HEADER and TABLES are required; unknown arguments: "
                         "${ARG_UNPARSED_ARGUMENTS}")
   endif()

@@ -28,6 +28,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args, PathStyle s
       line.options.const_table = true;
     } else if (arg == "--lengths") {
       line.options.lengths = true;
+    } else if (arg == "--string-literals") {
+      line.options.string_literals = true;
     } else if (arg == "--attribute-macros") {
       line.options.attribute_macros = true;
     } else if (arg == "--replace-include") {

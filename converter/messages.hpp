@@ -67,6 +67,8 @@ inline constexpr char kUsage[] =
     "  --lengths      a table RES_STRING_<STEM>_LEN of each string's length in bytes\n"
     "  --attribute-macros  each definition begins with a macro the project may define to place\n"
     "                 it: STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_, _LENGTHS_ATTRIBUTE\n"
+    "  --string-literals  each string of 1 to 4095 bytes as a C string literal of exactly its\n"
+    "                 bytes: compiles far faster; the file is then C only\n"
     "For build systems that give each table an include file of its own:\n"
     "  --replace-include  the include file replaced by the declarations, not appended to\n"
     "  --log <file>       the progress lines into <file>; failures and the reader's findings\n"

@@ -15,6 +15,57 @@ constexpr char kStringAttribute[] = "STRTAB2C_STRING_ATTRIBUTE";
 constexpr char kTableAttribute[] = "STRTAB2C_TABLE_ATTRIBUTE";
 constexpr char kCountAttribute[] = "STRTAB2C_COUNT_ATTRIBUTE";
 constexpr char kLengthsAttribute[] = "STRTAB2C_LENGTHS_ATTRIBUTE";
+// A literal fills its array exactly: GCC 15 and the newest Clang warn of it under -Wextra unless
+// the array is marked nonstring; sdcc warns "excess elements" (147) and MSVC of no room for the
+// terminator (C4295). Each is told, guarded for the compilers that know nothing of it.
+constexpr char kLiteralGuards[] =
+    "#if defined(__has_attribute)\n"
+    "#if __has_attribute(__nonstring__)\n"
+    "#define STRTAB2C_NONSTRING __attribute__((__nonstring__))\n"
+    "#endif\n"
+    "#endif\n"
+    "#ifndef STRTAB2C_NONSTRING\n"
+    "#define STRTAB2C_NONSTRING\n"
+    "#endif\n"
+    "#ifdef __SDCC\n"
+    "#pragma disable_warning 147\n"
+    "#endif\n"
+    "#if defined(_MSC_VER) && !defined(__clang__)\n"
+    "#pragma warning(disable : 4295)\n"
+    "#endif\n";
+constexpr char kLiteralMiddle[] = "] STRTAB2C_NONSTRING =";
+constexpr char kLiteralClose[] = "; \n\n";
+constexpr std::size_t kPieceBytes = 64;  // string bytes per piece of a long literal
+
+// How each byte stands in a literal: printable ASCII as itself, but '"', '\\' and '?' (gcc
+// -std=c99 reads trigraphs) escaped; every other byte as three octal digits, which no following
+// character can join. The text, and its size in the last byte.
+struct LiteralItems {
+  std::array<std::array<char, 8>, 256> text{};
+  LiteralItems() {
+    for (unsigned b = 0; b < 256; ++b) {
+      auto& t = text[b];
+      std::size_t i = 0;
+      if (b == '"' || b == '\\' || b == '?') {
+        t[i++] = '\\';
+        t[i++] = static_cast<char>(b);
+      } else if (b >= 0x20 && b < 0x7f) {
+        t[i++] = static_cast<char>(b);
+      } else {
+        t[i++] = '\\';
+        t[i++] = static_cast<char>('0' + (b >> 6));
+        t[i++] = static_cast<char>('0' + ((b >> 3) & 7));
+        t[i++] = static_cast<char>('0' + (b & 7));
+      }
+      t[7] = static_cast<char>(i);
+    }
+  }
+};
+
+const LiteralItems& literal_items() {
+  static const LiteralItems items;
+  return items;
+}
 constexpr char kArrayOpen[] = "static const uint8_t STR_";  // n, then kArrayMiddle
 constexpr char kArrayMiddle[] = "[] = {";
 constexpr char kArrayClose[] = "}; \n\n";
@@ -194,6 +245,7 @@ void SourceWriter::preamble() {
       append("\n#endif\n");
     }
   }
+  if (options_.string_literals) append(kLiteralGuards);
   append("\n");
 }
 
@@ -205,8 +257,12 @@ void SourceWriter::attribute(std::string_view macro) {
 
 std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
   if (options_.lengths) lengths_.push_back(static_cast<std::uint16_t>(bytes.size()));
-  if (options_.portable_c && bytes.empty()) bytes = std::string_view("", 1);
   attribute(kStringAttribute);
+  // The empty string keeps its form (with portable_c one zero byte), as do the longest.
+  if (options_.string_literals && !bytes.empty() && bytes.size() <= kLiteralMax) {
+    return literal(n, bytes);
+  }
+  if (options_.portable_c && bytes.empty()) bytes = std::string_view("", 1);
   append(kArrayOpen);
   put_number(n);
   append(kArrayMiddle);
@@ -232,6 +288,40 @@ std::size_t SourceWriter::array(unsigned n, std::string_view bytes) {
   // the items would have been: the item sizes tell it without rendering.
   if (left > 0) text += rest_length(data, left);
   return text >= kSeparator ? text - kSeparator : 0;
+}
+
+std::size_t SourceWriter::literal(unsigned n, std::string_view bytes) {
+  append(kArrayOpen);
+  put_number(n);
+  append("[");
+  const std::string_view size = sizes_.of(static_cast<unsigned>(bytes.size()));
+  append(size);
+  append(kLiteralMiddle);
+  // Short strings on the array's line; longer ones in pieces, each on a line of its own.
+  const bool pieces = bytes.size() > kPieceBytes;
+  append(pieces ? " \n" : " ");
+  const LiteralItems& items = literal_items();
+  std::size_t text = 0;
+  char piece[kPieceBytes * 4 + 8];
+  for (std::size_t at = 0; at < bytes.size() && ok_; at += kPieceBytes) {
+    const std::string_view part = bytes.substr(at, kPieceBytes);
+    std::size_t used = 0;
+    piece[used++] = '"';
+    for (unsigned char b : part) {
+      const auto& item = items.text[b];
+      std::memcpy(piece + used, item.data(), 4);
+      used += static_cast<std::size_t>(item[7]);
+    }
+    text += used - 1;
+    piece[used++] = '"';
+    if (pieces && at + kPieceBytes < bytes.size()) {
+      piece[used++] = ' ';
+      piece[used++] = '\n';
+    }
+    append(std::string_view(piece, used));
+  }
+  append(kLiteralClose);
+  return text;
 }
 
 void SourceWriter::array_size(unsigned count, bool one_null) {

@@ -37,7 +37,15 @@ struct SourceOptions {
   // an address space): STRTAB2C_STRING_ATTRIBUTE, _TABLE_, _COUNT_ and _LENGTHS_ATTRIBUTE, each
   // defined empty after the include line unless the project defined it first.
   bool attribute_macros = false;
+  // Each string of 1 to kLiteralMax bytes as a C string literal of exactly its bytes, the array
+  // sized to its length (no terminator stored): far quicker to compile than one item per byte.
+  // The file is C only then: C++ refuses a literal that fills its array.
+  bool string_literals = false;
 };
+
+// The longest literal every target compiler takes: the least ISO C promises. Longer strings keep
+// the brace form.
+inline constexpr std::size_t kLiteralMax = 4095;
 
 // The lines appended to the include file: a line feed, then the declarations (of the table and
 // the count, and of the lengths with options.lengths; with options.portable_c inside
@@ -71,8 +79,9 @@ class SourceWriter {
 
   void preamble();
   // The array of string n; returns the length of its initializer text ("0x%x" items joined by
-  // ", "), whether or not the writes succeeded (ok() says that). With portable_c an empty string
-  // is one zero byte, so that code reading the strings as zero-terminated still sees "".
+  // ", ", or a literal's characters between its quotes, pieces joined), whether or not the
+  // writes succeeded (ok() says that). With portable_c an empty string is one zero byte, so that
+  // code reading the strings as zero-terminated still sees "".
   std::size_t array(unsigned n, std::string_view bytes);
   // The pointer table, the count, and what the options add (see SourceOptions), for strings
   // 1..count. With portable_c an empty table is one null pointer (the count stays 0): a
@@ -98,6 +107,8 @@ class SourceWriter {
   void array_size(unsigned count, bool one_null);
   // The attribute macro a definition begins with, and its blank (nothing without the option).
   void attribute(std::string_view macro);
+  // The initializer of string n as a literal; returns its text's length.
+  std::size_t literal(unsigned n, std::string_view bytes);
 
   // Hands the buffer over and goes on in the one that follows.
   void flush();
@@ -107,7 +118,8 @@ class SourceWriter {
   const Identifiers ids_;
   std::vector<std::uint16_t> lengths_;  // of each array so far, with options_.lengths
   DecimalCount count_;
-  char* buffer_;  // out_.buffer() and its capacity, at hand for the rendering loop
+  DecimalCount sizes_;  // a literal's array size: apart, so that count_ keeps counting up
+  char* buffer_;        // out_.buffer() and its capacity, at hand for the rendering loop
   std::size_t capacity_;
   std::size_t used_ = 0;
   bool ok_;

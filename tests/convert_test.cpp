@@ -195,6 +195,109 @@ TEST(WriteSource, AttributeMacrosAddOnlyThemselves) {
   }
 }
 
+// What the generated file needs for its literals, after the include line.
+const std::string kLiteralGuards =
+    "#if defined(__has_attribute)\n#if __has_attribute(__nonstring__)\n"
+    "#define STRTAB2C_NONSTRING __attribute__((__nonstring__))\n#endif\n#endif\n"
+    "#ifndef STRTAB2C_NONSTRING\n#define STRTAB2C_NONSTRING\n#endif\n"
+    "#ifdef __SDCC\n#pragma disable_warning 147\n#endif\n"
+    "#if defined(_MSC_VER) && !defined(__clang__)\n#pragma warning(disable : 4295)\n#endif\n";
+
+// String literals: printable ASCII as itself, '"', '\\' and '?' escaped, every other byte in
+// three octal digits; long strings in pieces of 64 bytes on lines of their own; the empty string
+// and strings past 4095 bytes in the brace form.
+TEST(WriteSource, StringLiteralsHoldExactlyTheBytes) {
+  std::string seventy;
+  for (int i = 0; i < 70; ++i) seventy.push_back(static_cast<char>('A' + i % 26));
+  const std::vector<std::string> strings = {"Open file",
+                                            "",
+                                            "say \"hi\" \\ ?\?=",
+                                            std::string("\x01"
+                                                        "7\x00"
+                                                        "0\x80\xff\n",
+                                                        7),
+                                            seventy,
+                                            std::string(4095, '?'),
+                                            std::string(4096, 'x')};
+  StringSink out;
+  RecordingDiagnostics diag;
+  SourceOptions o;
+  o.string_literals = true;
+  ASSERT_TRUE(generate(table(strings), "L", out, diag, o));
+  const std::string head =
+      "#include <res_manager_api.h> \n" + kLiteralGuards + "\n" +
+      "static const uint8_t STR_1[9] STRTAB2C_NONSTRING = \"Open file\"; \n\n"
+      "static const uint8_t STR_2[] = {}; \n\n"
+      "static const uint8_t STR_3[14] STRTAB2C_NONSTRING = \"say \\\"hi\\\" \\\\ \\?\\?=\"; \n\n"
+      "static const uint8_t STR_4[7] STRTAB2C_NONSTRING = \"\\0017\\0000\\200\\377\\012\"; \n\n"
+      "static const uint8_t STR_5[70] STRTAB2C_NONSTRING = \n"
+      "\"" +
+      seventy.substr(0, 64) +
+      "\" \n"
+      "\"" +
+      seventy.substr(64) +
+      "\"; \n\n"
+      "static const uint8_t STR_6[4095] STRTAB2C_NONSTRING = \n";
+  ASSERT_EQ(out.text.substr(0, head.size()), head);
+  std::string question_piece = "\"";
+  for (int i = 0; i < 64; ++i) question_piece += "\\?";
+  EXPECT_EQ(out.text.substr(head.size(), question_piece.size() + 3), question_piece + "\" \n");
+  const std::size_t braces = out.text.find("static const uint8_t STR_7[] = {0x78, 0x78, ");
+  ASSERT_NE(braces, std::string::npos);
+  EXPECT_EQ(out.text.substr(braces - 5, 5), "\"; \n\n");  // the 4095 bytes' last piece
+  EXPECT_EQ(diag.lines, (std::vector<std::string>{"len 9", "len 0", "len 19", "len 22", "len 70",
+                                                  "len 8190", "len 24574"}));
+  const std::string tail =
+      "}; \n\nconst uint8_t* RES_STRING_L[7] = {STR_1, STR_2, STR_3, STR_4, STR_5, STR_6, STR_7}; "
+      "\n"
+      "const uint32_t RES_STRING_L_CNT = 7; \n";
+  EXPECT_TRUE(out.text.size() > tail.size() &&
+              out.text.compare(out.text.size() - tail.size(), tail.size(), tail) == 0);
+}
+
+// Under every mix of the other options, literals change the arrays of the strings they hold and
+// add their guards; every other line (the empty string's, the tables', the lengths') and the
+// declarations stay as they are.
+TEST(WriteSource, StringLiteralsChangeOnlyTheirArrays) {
+  const std::string file = table({"ab", "", std::string(4096, 'z'), "c"});
+  const auto lines = [](std::string text, bool literals) {
+    if (literals) {
+      const std::size_t at = text.find(kLiteralGuards);
+      if (at != std::string::npos) text.erase(at, kLiteralGuards.size());
+    }
+    std::vector<std::string> kept;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find('\n', at) + 1;
+      const std::string line = text.substr(at, end - at);
+      at = end;
+      const bool array = line.find("STR_1[") != std::string::npos ||
+                         line.find("STR_4[") != std::string::npos;  // the strings literals hold
+      if (!array && !(literals && line[0] == '"')) kept.push_back(line);
+    }
+    return kept;
+  };
+  for (unsigned mix = 0; mix < 16; ++mix) {
+    SourceOptions plain;
+    plain.portable_c = mix & 1;
+    plain.const_table = mix & 2;
+    plain.lengths = mix & 4;
+    plain.attribute_macros = mix & 8;
+    SourceOptions literals = plain;
+    literals.string_literals = true;
+    StringSink a, b;
+    RecordingDiagnostics diag;
+    ASSERT_TRUE(generate(file, "P", a, diag, plain));
+    ASSERT_TRUE(generate(file, "P", b, diag, literals));
+    const std::vector<std::string> want = lines(a.text, false), got = lines(b.text, true);
+    ASSERT_EQ(got.size(), want.size()) << mix;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+      ASSERT_TRUE(got[i] == want[i]) << mix << ": " << got[i].substr(0, 80) << "\n"
+                                     << want[i].substr(0, 80);
+    }
+    EXPECT_EQ(declarations("P", literals), declarations("P", plain)) << mix;
+  }
+}
+
 // Output must not depend on where the buffer happens to be flushed.
 TEST(WriteSource, SameBytesForEveryBufferSize) {
   std::vector<std::string> strings;

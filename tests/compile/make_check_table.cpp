@@ -15,8 +15,22 @@ int main(int argc, char** argv) {
   const std::string dir = argv[1];
   std::string all;
   for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const std::vector<std::string> strings = {
-      std::string("Hello\0", 6), "", std::string("\x00\x80\xff", 3), all, std::string(3000, 'w')};
+  // And what a string literal must escape: quotes, backslashes, runs of '?' (trigraphs), escapes
+  // followed by digits; the longest literal, and one byte more (which keeps the brace form).
+  std::string longest(4095, '\0'), longer(4096, '\0');
+  for (std::size_t i = 0; i < longer.size(); ++i) {
+    longer[i] = static_cast<char>(i * 7 + 3);
+    if (i < longest.size()) longest[i] = static_cast<char>(255 - i % 256);
+  }
+  const std::vector<std::string> strings = {std::string("Hello\0", 6),
+                                            "",
+                                            std::string("\x00\x80\xff", 3),
+                                            all,
+                                            std::string(3000, 'w'),
+                                            "say \"hi\" \\ \\\" ?\?= ?\?/ ?\?' ?\?\?\? ?",
+                                            std::string("\x01" "7\x00" "0\x80" "9\n1\xff" "8", 10),
+                                            longest,
+                                            longer};
   std::ofstream(dir + "/ui_en.bin", std::ios::binary) << testing_support::table(strings);
   // For --portable-c: an empty string among others, and a table without strings.
   std::ofstream(dir + "/pc.bin", std::ios::binary) << testing_support::table({"ab", ""});

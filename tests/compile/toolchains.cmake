@@ -1,16 +1,18 @@
 # The generated C under the compilers firmware and Windows users build with, one per CHECK:
 #   clang      every ISO C standard and C++17, -pedantic-errors -Wmissing-variable-declarations,
-#              the attribute macros undefined; a C++ program of a table placed in sections runs
+#              the attribute macros undefined, string literals too; a C++ program of a table
+#              placed in sections runs; every kind of byte as a literal reads back exactly
 #   msvc_abi   clang in the MSVC ABI linked by lld-link: C++ consumer with C table, and the table
 #              compiled as C++ with a C consumer; run under wine where there is one
 #   cortex_m   arm-none-eabi-gcc: with --const-table the table lands in flash (.rodata); placed by
 #              the attribute macros, strings and table in sections of their own, sizes exact
 #   sdcc       8051, Z80 and STM8; the 8051 program links (a table in RAM would not fit), and
-#              with the strings placed in __code
+#              with the strings placed in __code; string literals compile without warnings
 #   avr        avr-gcc for the ATmega328P: a table larger than its RAM links only placed in flash
 #              (PROGMEM), and the program, run by simavr, prints every string back from flash
 # cmake -DCHECK=<name> -DTOOL=<strtab2c> -DTABLE=<fw.bin> -DSOURCE_DIR=<tests/compile>
 #       -DINCLUDE=<dir of res_manager_api.h> -DWORK_DIR=<dir> [-DCC=<compiler>] -P toolchains.cmake
+cmake_policy(VERSION 3.20)  # quoted arguments are strings, not variables
 file(REMOVE_RECURSE "${WORK_DIR}")
 
 function(run)
@@ -21,33 +23,47 @@ function(run)
     message(FATAL_ERROR "${CHECK}: failed (${status}): ${command}\n${out}${err}")
   endif()
   set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
 endfunction()
 
 # One conversion per option set, each into a directory of its own.
-foreach(kind portable full placed)
+foreach(kind portable full placed literal)
   file(MAKE_DIRECTORY "${WORK_DIR}/${kind}")
   set(options --portable-c)
   if(kind STREQUAL "full")
     list(APPEND options --const-table --lengths)
   elseif(kind STREQUAL "placed")
     list(APPEND options --const-table --lengths --attribute-macros)
+  elseif(kind STREQUAL "literal")  # C only
+    list(APPEND options --const-table --lengths --attribute-macros --string-literals)
   endif()
   run("${TOOL}" ${options} "${TABLE}" "${WORK_DIR}/${kind}/fw.h")
 endforeach()
 set(placed "${WORK_DIR}/placed")
+set(literal "${WORK_DIR}/literal")
+get_filename_component(table_dir "${TABLE}" DIRECTORY)
 set(full "${WORK_DIR}/full")
 set(includes "-I${INCLUDE}" "-I${full}")
 set(strict -Wall -Wextra -pedantic-errors -Werror)
 
 if(CHECK STREQUAL "clang")
-  foreach(kind portable full placed)
+  foreach(kind portable full placed literal)
     foreach(std c99 c11 c17 c2x)
       run("${CC}" -std=${std} ${strict} -Wmissing-variable-declarations "-I${INCLUDE}"
           -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_${std}.o")
     endforeach()
-    run("${CC}" -x c++ -std=c++17 ${strict} -Wmissing-variable-declarations "-I${INCLUDE}"
-        -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_cxx.o")
+    if(NOT kind STREQUAL "literal")
+      run("${CC}" -x c++ -std=c++17 ${strict} -Wmissing-variable-declarations "-I${INCLUDE}"
+          -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_cxx.o")
+    endif()
   endforeach()
+  # Every byte value, quotes, backslashes, '?' runs, escapes before digits, 4095 and 4096 bytes
+  # as literals, read back byte for byte.
+  file(MAKE_DIRECTORY "${WORK_DIR}/ui")
+  run("${TOOL}" --string-literals "${table_dir}/ui_en.bin" "${WORK_DIR}/ui/strings.h")
+  run("${CC}" -std=c99 -Wall -Wextra -Werror "-I${INCLUDE}" "-I${WORK_DIR}/ui" "-I${table_dir}"
+      "${SOURCE_DIR}/check.c" "${SOURCE_DIR}/decl.c" -o ui_check)
+  run("${WORK_DIR}/ui_check")
   # A C++ program of a table placed in sections of its own: links and reads it.
   run("${CC}" -std=c99 ${strict} "-I${INCLUDE}"
       "-DSTRTAB2C_STRING_ATTRIBUTE=__attribute__((section(\"strtab2c_strings\")))"
@@ -61,11 +77,13 @@ if(CHECK STREQUAL "clang")
 elseif(CHECK STREQUAL "msvc_abi")
   set(target --target=x86_64-pc-windows-msvc -ffreestanding -fno-builtin ${strict} ${includes})
   # A C++ consumer of the C table, then a C consumer of the table compiled as C++.
-  foreach(pair "c;c++" "c++;c")
+  # And the C table as literals with the C++ consumer.
+  foreach(pair "c;c++;full" "c++;c;full" "c;c++;literal")
     list(GET pair 0 table_language)
     list(GET pair 1 consumer_language)
-    set(exe "table_${table_language}.exe")
-    run("${CC}" ${target} -x ${table_language} -c "${full}/fw_bin.c" -o table.obj)
+    list(GET pair 2 kind)
+    set(exe "table_${table_language}_${kind}.exe")
+    run("${CC}" ${target} -x ${table_language} -c "${WORK_DIR}/${kind}/fw_bin.c" -o table.obj)
     run("${CC}" ${target} -x ${consumer_language} -c "${SOURCE_DIR}/fw_check.c" -o check.obj)
     run("${LINKER}" /nologo /nodefaultlib /entry:fw_check /subsystem:console table.obj check.obj
         "/out:${exe}")
@@ -77,6 +95,7 @@ elseif(CHECK STREQUAL "msvc_abi")
 elseif(CHECK STREQUAL "cortex_m")
   set(target -mcpu=cortex-m3 -mthumb -Os -fdata-sections -ffunction-sections -std=c99 ${strict})
   run("${CC}" ${target} "-I${INCLUDE}" -c "${full}/fw_bin.c" -o fw_bin.o)
+  run("${CC}" ${target} "-I${INCLUDE}" -c "${literal}/fw_bin.c" -o fw_literal.o)
   run("${CC}" ${target} ${includes} -c "${SOURCE_DIR}/fw_check.c" -o fw_check.o)
   string(REGEX REPLACE "gcc$" "objdump" objdump "${CC}")
   run("${objdump}" -t fw_bin.o)
@@ -103,8 +122,11 @@ elseif(CHECK STREQUAL "cortex_m")
   endforeach()
 elseif(CHECK STREQUAL "sdcc")
   foreach(port mcs51 z80 stm8)
-    foreach(kind portable full)
+    foreach(kind portable full literal)
       run("${CC}" -m${port} "-I${INCLUDE}" -c "${WORK_DIR}/${kind}/fw_bin.c" -o "${kind}_${port}.rel")
+      if(err MATCHES "warning")  # literals that fill their arrays: silenced in the file
+        message(FATAL_ERROR "sdcc: warnings for ${kind} on ${port}:\n${err}")
+      endif()
     endforeach()
   endforeach()
   run("${CC}" -mmcs51 ${includes} -c "${SOURCE_DIR}/fw_check.c" -o check.rel)
@@ -114,11 +136,11 @@ elseif(CHECK STREQUAL "sdcc")
   run("${CC}" -mmcs51 "-I${INCLUDE}" -DSTRTAB2C_STRING_ATTRIBUTE=__code
       -c "${placed}/fw_bin.c" -o placed.rel)
   run("${CC}" -mmcs51 main.rel check.rel placed.rel -o placed.ihx)
+  run("${CC}" -mmcs51 main.rel check.rel literal_mcs51.rel -o literal.ihx)
 elseif(CHECK STREQUAL "avr")
   set(target -mmcu=atmega328p -Os -std=c99 ${strict})
   set(avr "${SOURCE_DIR}/avr")
   file(MAKE_DIRECTORY "${WORK_DIR}/avr" "${WORK_DIR}/avr_in_ram")
-  get_filename_component(table_dir "${TABLE}" DIRECTORY)
   run("${TOOL}" --portable-c --const-table --lengths --attribute-macros "${table_dir}/avr.bin"
       "${WORK_DIR}/avr/avr.h")
   run("${TOOL}" --portable-c --const-table --lengths "${table_dir}/avr.bin"
