@@ -22,7 +22,9 @@
 # other parts of the build: the conversions wait for them, with every generator.
 #
 # A relative HEADER is taken from the current binary directory, relative TABLES from the current
-# source directory. <target> may be defined in any directory of the project; the conversions
+# source directory. A table's directory may hold generator expressions, such as $<CONFIG> for
+# tables that a multi-config build makes per configuration; its file name may not (the names of
+# the generated file and identifiers follow from it at configure time). <target> may be defined in any directory of the project; the conversions
 # live in a target of their own, <target>_<header file name as a C identifier>.
 include_guard(GLOBAL)
 
@@ -233,6 +235,11 @@ function(strtab2c_add_tables target)
   foreach(table IN LISTS ARG_TABLES)
     get_filename_component(table "${table}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
     _strtab2c_names("${table}" name stem)
+    if(name MATCHES "\\$<")
+      message(FATAL_ERROR "strtab2c_add_tables(${target}): table ${table}: a generator "
+                          "expression may stand in a table's directory, not in its file name, "
+                          "which gives the names of the generated file and its identifiers")
+    endif()
     _strtab2c_check_stem(${target} "${table}" "${stem}")
     # Identifiers and (on Windows) file names ignore case: one stem per directory.
     string(TOUPPER "${header_dir}/${name}" key)
