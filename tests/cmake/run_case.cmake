@@ -37,6 +37,7 @@ set(bad_dash -DTABLES=tables/strings-en.bin
     "table .*strings-en.bin gives the identifier RES_STRING_STRINGS-EN_BIN, which is not a valid C identifier: '-'")
 set(bad_blank "-DTABLES=tables/my strings.bin" "RES_STRING_MY STRINGS_BIN, which is not a valid C identifier: ' '")
 set(bad_dot -DTABLES=tables/strings.en.bin "RES_STRING_STRINGS.EN_BIN, which is not a valid C identifier: '.'")
+set(bad_genex "-DTABLES=tables/$<CONFIG>.bin" "table .*/tables/\\$<CONFIG>.bin: a generator expression may stand in a table's directory, not in its file name")
 set(clash_one_call -DTABLES=tables/a.bin,tables/de/a.bin
     "tables .*/tables/a.bin and .*/tables/de/a.bin both give .*/gen/a_bin.c and RES_STRING_A_BIN")
 set(clash_case -DTABLES=tables/a.bin,tables/de/A.bin "tables .*/tables/a.bin and .*/tables/de/A.bin both give")
