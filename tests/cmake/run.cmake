@@ -1,9 +1,14 @@
-# run(<command>... [EXPECT_FAIL]): runs a command for the package tests and fails the test when it
-# fails (or, with EXPECT_FAIL, when it succeeds). Leaves its stdout and stderr in `out`.
+# run(<command>... [EXPECT_FAIL] [WORKING_DIRECTORY <dir>]): runs a command for the package tests
+# and fails the test when it fails (or, with EXPECT_FAIL, when it succeeds). Leaves its stdout and
+# stderr in `out`.
 function(run)
-  cmake_parse_arguments(ARG "EXPECT_FAIL" "" "" ${ARGN})
-  execute_process(COMMAND ${ARG_UNPARSED_ARGUMENTS} RESULT_VARIABLE rc OUTPUT_VARIABLE stdout
-                  ERROR_VARIABLE stderr)
+  cmake_parse_arguments(ARG "EXPECT_FAIL" "WORKING_DIRECTORY" "" ${ARGN})
+  set(dir)
+  if(ARG_WORKING_DIRECTORY)
+    set(dir WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
+  endif()
+  execute_process(COMMAND ${ARG_UNPARSED_ARGUMENTS} ${dir} RESULT_VARIABLE rc
+                  OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
   set(out "${stdout}${stderr}")
   if(ARG_EXPECT_FAIL AND rc EQUAL 0)
     message(FATAL_ERROR "succeeded, but should have failed: ${ARG_UNPARSED_ARGUMENTS}\n${out}")
