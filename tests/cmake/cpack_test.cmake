@@ -56,7 +56,8 @@ else()
   string(REGEX REPLACE "\\.zip$" "" top "${package}")
   file(GLOB_RECURSE listing RELATIVE ${top} ${top}/*)
   expect_files("${listing}" bin/strtab2c.exe lib/cmake/strtab2c/strtab2cConfig.cmake
-               share/doc/strtab2c/LICENSE share/doc/strtab2c/README.md)
+               share/doc/strtab2c/LICENSE share/doc/strtab2c/README.md
+               share/doc/strtab2c/docs/command-line.md)
   # A bare Windows: wine's own DLLs only, none of MinGW's beside it.
   set(ENV{WINEDEBUG} -all)
   unset(ENV{WINEPATH})
