@@ -55,7 +55,10 @@ int run(Reporter& report, int argc, char** argv) {
   report.print(msg::kTraceWithArg, __FILE__, __LINE__, input_path.c_str());
 
   File input = File::open(input_path, "rb");
-  if (!input) return report.fail(format(msg::kOpenInput, input_path.c_str()), reason(input_path));
+  if (!input) {
+    err = reason(input_path);  // before anything else can change errno
+    return report.fail(format(msg::kOpenInput, input_path.c_str()), err);
+  }
   report.print(msg::kTrace, __FILE__, __LINE__);
   if (include->is(input.get())) {
     return report.fail(format(msg::kIncludeIsInput, include_path.c_str(), input_path.c_str()));

@@ -303,7 +303,7 @@ std::size_t SourceWriter::literal(unsigned n, std::string_view bytes) {
   const LiteralItems& items = literal_items();
   std::size_t text = 0;
   char piece[kPieceBytes * 4 + 8];
-  for (std::size_t at = 0; at < bytes.size() && ok_; at += kPieceBytes) {
+  for (std::size_t at = 0; at < bytes.size(); at += kPieceBytes) {  // whole: text len counts it
     const std::string_view part = bytes.substr(at, kPieceBytes);
     std::size_t used = 0;
     piece[used++] = '"';

@@ -58,6 +58,21 @@ struct FailureCase {
 };
 
 bool none(const ToolDir&) { return true; }
+RunOptions file_size_limit(long long bytes) {
+  RunOptions o;
+  o.file_size_limit = bytes;
+  return o;
+}
+RunOptions stdout_to(const char* path) {
+  RunOptions o;
+  o.stdout_path = path;
+  return o;
+}
+RunOptions stdout_broken_pipe() {
+  RunOptions o;
+  o.stdout_broken_pipe = true;
+  return o;
+}
 bool one_string(const ToolDir& s) {
   s.write("in.bin", table({"a"}));
   return true;
@@ -174,11 +189,7 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
        10,
        "strtab2c: in_bin.c: File too large",
        {},
-       [] {
-         RunOptions o;
-         o.file_size_limit = 8192;
-         return o;
-       }()},
+       file_size_limit(8192)},
       {"a file-size limit on the include",  // the generated file fits, the declarations do not
        [](const ToolDir& s) {
          s.write("in.bin", table({"x"}));
@@ -189,11 +200,7 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
        10,
        "strtab2c: inc.h: File too large",
        {{"in_bin.c", reference_source("IN_BIN", {"x"})}},
-       [] {
-         RunOptions o;
-         o.file_size_limit = 5010;
-         return o;
-       }()},
+       file_size_limit(5010)},
       {"a full standard output",
        [](const ToolDir& s) {
          s.write("in.bin", table(std::vector<std::string>(8000, "s")));
@@ -204,11 +211,7 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
        0,
        "strtab2c: error: write standard output failed: No space left on device",
        {},
-       [] {
-         RunOptions o;
-         o.stdout_path = "/dev/full";
-         return o;
-       }()},
+       stdout_to("/dev/full")},
       {"a standard output whose reader is gone",
        [](const ToolDir& s) {
          s.write("in.bin", table(std::vector<std::string>(8000, "s")));
@@ -219,11 +222,7 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
        0,
        "strtab2c: error: write standard output failed: Broken pipe",
        {},
-       [] {
-         RunOptions o;
-         o.stdout_broken_pipe = true;
-         return o;
-       }()},
+       stdout_broken_pipe()},
       {"the output is the include",  // no dot in the input name: gen/res.c
        [](const ToolDir& s) {
          s.mkdir("gen");
