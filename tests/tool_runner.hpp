@@ -53,6 +53,7 @@ class Process {
  private:
   bool kill_due() const;  // the kill_when_prefix condition holds
   struct Impl;
+  unsigned long start_error_ = 0;  // Windows: why the start failed
   const Scratch& scratch_;
   RunOptions options_;
   std::string out_file_, err_file_;

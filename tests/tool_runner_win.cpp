@@ -1,8 +1,10 @@
 // Starting and collecting the tool on Windows: CreateProcessW with a properly quoted command line.
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <thread>
 
 #include "platform.hpp"
@@ -102,10 +104,16 @@ Process::Process(const Scratch& scratch, const std::vector<std::string>& args,
   si.hStdInput = in;
   si.hStdOutput = out;
   si.hStdError = err;
-  if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                      widen(scratch.dir() + "/" + options.cwd).c_str(), &si, &impl_->pi)) {
-    impl_->pi.hProcess = nullptr;
+  // Under wine a start now and then fails while many processes start at once: try again.
+  const std::wstring cwd = widen(scratch.dir() + "/" + options.cwd);
+  bool started = false;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt));
+    started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, cwd.c_str(),
+                             &si, &impl_->pi) != 0;
+    if (!started) start_error_ = GetLastError();
   }
+  if (!started) impl_->pi.hProcess = nullptr;
   if (out) CloseHandle(out);
   CloseHandle(err);
   CloseHandle(in);
@@ -123,6 +131,7 @@ RunResult Process::wait() {
   RunResult r;
   if (!impl_->pi.hProcess) {
     r.status = 122;  // could not start
+    r.err = "could not start the tool: Windows error " + std::to_string(start_error_);
     return r;
   }
   if (!options_.kill_when_prefix.empty()) {
