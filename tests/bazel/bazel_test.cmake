@@ -7,9 +7,10 @@ cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/../cmake/run.cmake)
 set(ws ${WORK_DIR}/ws)
 set(fixture ${SOURCE_DIR}/tests/cmake/fixture)
+set(startup --output_user_root=${WORK_DIR}/root --max_idle_secs=120)  # no server left for long
 # Afresh each time: a server left by an earlier run stopped, its read-only output tree removed.
 if(EXISTS ${ws}/WORKSPACE)
-  execute_process(COMMAND ${BAZEL} --output_user_root=${WORK_DIR}/root shutdown
+  execute_process(COMMAND ${BAZEL} ${startup} shutdown
                   WORKING_DIRECTORY ${ws} OUTPUT_QUIET ERROR_QUIET)
 endif()
 if(EXISTS ${WORK_DIR})
@@ -47,7 +48,6 @@ file(WRITE ${ws}/WORKSPACE "workspace(name = \"consumer\")\n"
   "local_repository(name = \"rules_cc\", path = \"${WORK_DIR}/stand_ins/rules_cc\")\n"
   "local_repository(name = \"rules_java\", path = \"${WORK_DIR}/stand_ins/rules_java\")\n")
 
-set(startup --output_user_root=${WORK_DIR}/root)
 set(common --disk_cache=${WORK_DIR}/cache --noshow_progress --color=no --curses=no)
 function(bazel command)
   run(${BAZEL} ${startup} ${command} ${common} ${ARGN} WORKING_DIRECTORY ${ws})
