@@ -30,8 +30,9 @@ struct CommandLine {
 };
 
 // args without the program's name. Options are the arguments before "--" that begin with "--"
-// (--log takes the next argument, or --log=<file>); every other argument is a path. --help and
-// --version answer wherever they stand, "/?" (Windows style) only alone.
+// (--log takes the next argument, or --log=<file>); every other argument is a path, and so is an
+// unknown option after the second path (ignored with the rest). --help and --version answer
+// wherever they stand, "/?" (Windows style) only alone.
 CommandLine parse_command_line(const std::vector<std::string>& args,
                                PathStyle style = kNativePaths);
 

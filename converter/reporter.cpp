@@ -45,7 +45,7 @@ bool Reporter::log_to(const std::string& log_path, const std::string& input_path
 
 int Reporter::fail(std::string_view line, std::string_view reason) {
   flush();
-  std::fwrite(line.data(), 1, line.size(), out_);
+  if (!line.empty()) std::fwrite(line.data(), 1, line.size(), out_);
   if (!mirror_log_.empty() && !line.empty()) {
     std::fflush(out_);
     std::fprintf(stderr, msg::kMirroredFailure, mirror_input_.c_str(), text_size(line), line.data(),

@@ -31,6 +31,23 @@ std::map<std::string, std::string> snapshot(const ToolDir& s) {
   return files;
 }
 
+// The files that differ, by name and size: the bytes themselves would swamp the report.
+std::string differences(const std::map<std::string, std::string>& got,
+                        const std::map<std::string, std::string>& want) {
+  std::string text;
+  std::map<std::string, std::string> all = got;
+  all.insert(want.begin(), want.end());
+  for (const auto& entry : all) {
+    const auto g = got.find(entry.first), w = want.find(entry.first);
+    if (g != got.end() && w != want.end() && g->second == w->second) continue;
+    text += "\n  " + entry.first + ": " +
+            (g == got.end() ? "missing" : std::to_string(g->second.size()) + " bytes") +
+            ", expected " +
+            (w == want.end() ? "none" : std::to_string(w->second.size()) + " bytes");
+  }
+  return text;
+}
+
 // Text with "<pid>" standing for any process id.
 bool matches(const std::string& text, const std::string& expected) {
   const std::size_t at = expected.find("<pid>");
@@ -305,7 +322,8 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
     EXPECT_TRUE(matches(r.err, c.err.empty() ? "" : c.err + kEol)) << c.name << ": " << r.err;
     std::map<std::string, std::string> expected = before;
     for (const auto& [name, bytes] : c.left) expected[name] = bytes;
-    EXPECT_EQ(snapshot(s), expected) << c.name;
+    const std::map<std::string, std::string> after = snapshot(s);
+    EXPECT_TRUE(after == expected) << c.name << ": " << differences(after, expected);
   }
 }
 
