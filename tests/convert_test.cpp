@@ -306,11 +306,17 @@ TEST(WriteSource, SameBytesForEveryBufferSize) {
   strings.push_back(std::string(65535, '\x01'));
   const std::string file = table(strings);
   const std::string expect = reference_source(std::string(300, 'S'), strings);
+  SourceOptions literals;
+  literals.string_literals = true;
+  StringSink whole;
+  RecordingDiagnostics diag;
+  ASSERT_TRUE(generate(file, std::string(300, 'S'), whole, diag, literals));
   for (std::size_t size : {1, 64, 65, 71, 100, 1000, 4096, 1 << 20}) {
-    StringSink out;
-    RecordingDiagnostics diag;
+    StringSink out, literal_out;
     ASSERT_TRUE(generate(file, std::string(300, 'S'), out, diag, {}, size));
     ASSERT_EQ(out.text, expect) << "buffer " << size;
+    ASSERT_TRUE(generate(file, std::string(300, 'S'), literal_out, diag, literals, size));
+    ASSERT_TRUE(literal_out.text == whole.text) << "literals, buffer " << size;
   }
 }
 
