@@ -102,6 +102,48 @@ std::string parse_items(std::string_view* text) {
   return bytes;
 }
 
+// Parses a literal's pieces, after its array's " =", through its closing "; \n\n" back into
+// bytes: one piece on the array's line, or pieces of 64 bytes on lines of their own; printable
+// ASCII as itself, escapes only for '"', '\\', '?' and the bytes that are not printable.
+std::string parse_literal(std::string_view* text, std::size_t length) {
+  check(expect(text, length > 64 ? " \n" : " "), "literal start");
+  std::string bytes;
+  for (;;) {
+    check(expect(text, "\""), "piece open");
+    const std::size_t start = bytes.size();
+    while (!text->empty() && text->front() != '"') {
+      const char c = text->front();
+      text->remove_prefix(1);
+      check(c >= 0x20 && c < 0x7f && c != '?', "printable source, '?' escaped");
+      if (c != '\\') {
+        bytes.push_back(c);
+        continue;
+      }
+      check(!text->empty(), "escape");
+      const char e = text->front();
+      if (e == '"' || e == '\\' || e == '?') {
+        bytes.push_back(e);
+        text->remove_prefix(1);
+        continue;
+      }
+      check(text->size() >= 3, "octal escape");
+      unsigned value = 0;
+      for (int i = 0; i < 3; ++i) {
+        check((*text)[i] >= '0' && (*text)[i] <= '7', "three octal digits");
+        value = value * 8 + static_cast<unsigned>((*text)[i] - '0');
+      }
+      check(value < 0x20 || value >= 0x7f, "escaped only where not printable");
+      bytes.push_back(static_cast<char>(value));
+      text->remove_prefix(3);
+    }
+    check(expect(text, "\""), "piece close");
+    if (expect(text, "; \n\n")) break;
+    check(bytes.size() - start == 64, "pieces of 64 bytes");
+    check(expect(text, " \n"), "piece break");
+  }
+  return bytes;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -113,10 +155,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const unsigned count = le(file, 4, 2);  // the count as the format defines it
   check(head.count() == count, "count read at bytes 4-5");
+  // Header bytes 0-3 are not interpreted: bit 0 picks the form of the arrays.
+  SourceOptions options;
+  options.string_literals = (data[0] & 1) != 0;
   BudgetSink sink;
   CountingDiagnostics diag;
   BlockWriter blocks(sink, 4096);
-  SourceWriter writer(blocks, "FUZZ");
+  SourceWriter writer(blocks, "FUZZ", options);
   std::string err;
   const bool ok = write_source({file, head.count()}, writer, diag, &err);
   check(ok == !sink.failed, "result matches the sink");
@@ -125,13 +170,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(diag.strings == count, "one text len per string");
 
   std::string_view text = sink.text;
-  check(expect(&text, "#include <res_manager_api.h> \n\n"), "preamble");
+  check(expect(&text, "#include <res_manager_api.h> \n"), "preamble");
+  // The literals' guards, which hold no empty line, then the empty line.
+  const bool guards = !text.empty() && text.front() != '\n';
+  check(guards == options.string_literals, "guards with the literals only");
+  const std::size_t empty_line = guards ? text.find("\n\n") + 1 : 0;
+  check(empty_line < text.size() && text[empty_line] == '\n', "preamble's empty line");
+  text.remove_prefix(empty_line + 1);
   unsigned missing = 0;
   for (unsigned n = 1; n <= count; ++n) {
-    check(expect(&text, "static const uint8_t STR_" + std::to_string(n) + "[] = {"), "array head");
     bool is_missing = false;
     const std::string want = expected_string(file, n, &is_missing);
     missing += is_missing;
+    const std::string head = "static const uint8_t STR_" + std::to_string(n);
+    if (options.string_literals && !want.empty() && want.size() <= 4095) {
+      check(expect(&text, head + "[" + std::to_string(want.size()) + "] STRTAB2C_NONSTRING ="),
+            "literal head");
+      check(parse_literal(&text, want.size()) == want, "literal holds the entry's bytes");
+      continue;
+    }
+    check(expect(&text, head + "[] = {"), "array head");
     check(parse_items(&text) == want, "array holds the entry's bytes");
     check(expect(&text, "}; \n\n"), "array close");
   }
