@@ -28,7 +28,12 @@ int main(int argc, char** argv) {
                                             all,
                                             std::string(3000, 'w'),
                                             "say \"hi\" \\ \\\" ?\?= ?\?/ ?\?' ?\?\?\? ?",
-                                            std::string("\x01" "7\x00" "0\x80" "9\n1\xff" "8", 10),
+                                            std::string("\x01"
+                                                        "7\x00"
+                                                        "0\x80"
+                                                        "9\n1\xff"
+                                                        "8",
+                                                        10),
                                             longest,
                                             longer};
   std::ofstream(dir + "/ui_en.bin", std::ios::binary) << testing_support::table(strings);
@@ -44,7 +49,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> avr;
   std::string lines;
   for (int n = 0; n < 300; ++n) {
-    avr.push_back("string " + std::to_string(n) + std::string(n % 23, static_cast<char>('a' + n % 26)));
+    avr.push_back("string " + std::to_string(n) +
+                  std::string(n % 23, static_cast<char>('a' + n % 26)));
     lines += avr.back() + "\n";
   }
   std::ofstream(dir + "/avr.bin", std::ios::binary) << testing_support::table(avr);
