@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <regex>
 
 #include "sinks.hpp"
@@ -172,29 +173,6 @@ TEST(WriteSource, EachOptionAddsItsLinesAndChangesNoOther) {
             std::string::npos);
 }
 
-// Under every mix of the other options, the attribute macros add their guards and a macro before
-// each definition, and nothing else.
-TEST(WriteSource, AttributeMacrosAddOnlyThemselves) {
-  const std::regex guard("#ifndef (STRTAB2C_[A-Z]+_ATTRIBUTE)\n#define \\1\n#endif\n");
-  const std::regex macro("STRTAB2C_(STRING|TABLE|COUNT|LENGTHS)_ATTRIBUTE ");
-  const std::string file = findings_table();
-  for (unsigned mix = 0; mix < 8; ++mix) {
-    SourceOptions plain;
-    plain.portable_c = mix & 1;
-    plain.const_table = mix & 2;
-    plain.lengths = mix & 4;
-    SourceOptions placed = plain;
-    placed.attribute_macros = true;
-    StringSink a, b;
-    RecordingDiagnostics diag_a, diag_b;
-    ASSERT_TRUE(generate(file, "P", a, diag_a, plain));
-    ASSERT_TRUE(generate(file, "P", b, diag_b, placed));
-    EXPECT_EQ(std::regex_replace(std::regex_replace(b.text, guard, ""), macro, ""), a.text) << mix;
-    EXPECT_EQ(diag_b.lines, diag_a.lines) << mix;
-    EXPECT_EQ(declarations("P", placed), declarations("P", plain)) << mix;
-  }
-}
-
 // What the generated file needs for its literals, after the include line.
 const std::string kLiteralGuards =
     "#if defined(__has_attribute)\n#if __has_attribute(__nonstring__)\n"
@@ -255,46 +233,62 @@ TEST(WriteSource, StringLiteralsHoldExactlyTheBytes) {
               out.text.compare(out.text.size() - tail.size(), tail.size(), tail) == 0);
 }
 
-// Under every mix of the other options, literals change the arrays of the strings they hold and
-// add their guards; every other line (the empty string's, the tables', the lengths') and the
-// declarations stay as they are.
-TEST(WriteSource, StringLiteralsChangeOnlyTheirArrays) {
-  const std::string file = table({"ab", "", std::string(4096, 'z'), "c"});
-  const auto lines = [](std::string text, bool literals) {
-    if (literals) {
-      const std::size_t at = text.find(kLiteralGuards);
-      if (at != std::string::npos) text.erase(at, kLiteralGuards.size());
-    }
-    std::vector<std::string> kept;
-    for (std::size_t at = 0; at < text.size();) {
-      const std::size_t end = text.find('\n', at) + 1;
-      const std::string line = text.substr(at, end - at);
-      at = end;
-      const bool array = line.find("STR_1[") != std::string::npos ||
-                         line.find("STR_4[") != std::string::npos;  // the strings literals hold
-      if (!array && !(literals && line[0] == '"')) kept.push_back(line);
-    }
-    return kept;
+// The text without the lines of strings 1 and 4 (those literals hold), and without the pieces of
+// long literals.
+std::string without_short_strings(const std::string& text) {
+  std::string kept;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find('\n', at) + 1;
+    const std::string line = text.substr(at, end - at);
+    at = end;
+    const bool array =
+        line.find("STR_1[") != std::string::npos || line.find("STR_4[") != std::string::npos;
+    if (!array && line[0] != '"') kept += line;
+  }
+  return kept;
+}
+
+// Under every mix of the other options, the attribute macros add their guards and a macro before
+// each definition, and literals their guards and the arrays of the strings they hold: nothing
+// else changes, the declarations included.
+TEST(WriteSource, AnOptionChangesOnlyItsOwnLines) {
+  const std::regex guard("#ifndef (STRTAB2C_[A-Z]+_ATTRIBUTE)\n#define \\1\n#endif\n");
+  const std::regex macro("STRTAB2C_(STRING|TABLE|COUNT|LENGTHS)_ATTRIBUTE ");
+  const struct {
+    bool SourceOptions::*option;
+    std::function<std::string(const std::string&)> with, without;  // the lines left to compare
+  } cases[] = {
+      {&SourceOptions::attribute_macros,
+       [&](const std::string& text) {
+         return std::regex_replace(std::regex_replace(text, guard, ""), macro, "");
+       },
+       [](const std::string& text) { return text; }},
+      {&SourceOptions::string_literals,
+       [](std::string text) {
+         const std::size_t at = text.find(kLiteralGuards);
+         if (at != std::string::npos) text.erase(at, kLiteralGuards.size());
+         return without_short_strings(text);
+       },
+       without_short_strings},
   };
-  for (unsigned mix = 0; mix < 16; ++mix) {
-    SourceOptions plain;
-    plain.portable_c = mix & 1;
-    plain.const_table = mix & 2;
-    plain.lengths = mix & 4;
-    plain.attribute_macros = mix & 8;
-    SourceOptions literals = plain;
-    literals.string_literals = true;
-    StringSink a, b;
-    RecordingDiagnostics diag;
-    ASSERT_TRUE(generate(file, "P", a, diag, plain));
-    ASSERT_TRUE(generate(file, "P", b, diag, literals));
-    const std::vector<std::string> want = lines(a.text, false), got = lines(b.text, true);
-    ASSERT_EQ(got.size(), want.size()) << mix;
-    for (std::size_t i = 0; i < want.size(); ++i) {
-      ASSERT_TRUE(got[i] == want[i]) << mix << ": " << got[i].substr(0, 80) << "\n"
-                                     << want[i].substr(0, 80);
+  const std::string file = table({"ab", "", std::string(4096, 'z'), "c"});
+  bool SourceOptions::*const all[] = {&SourceOptions::portable_c, &SourceOptions::const_table,
+                                      &SourceOptions::lengths, &SourceOptions::attribute_macros,
+                                      &SourceOptions::string_literals};
+  for (const auto& c : cases) {
+    for (unsigned mix = 0; mix < 32; ++mix) {
+      SourceOptions without;
+      for (unsigned k = 0; k < 5; ++k) without.*all[k] = (mix >> k) & 1;
+      without.*c.option = false;
+      SourceOptions with = without;
+      with.*c.option = true;
+      StringSink a, b;
+      RecordingDiagnostics diag;
+      ASSERT_TRUE(generate(file, "P", a, diag, without));
+      ASSERT_TRUE(generate(file, "P", b, diag, with));
+      EXPECT_TRUE(c.with(b.text) == c.without(a.text)) << mix;
+      EXPECT_EQ(declarations("P", with), declarations("P", without)) << mix;
     }
-    EXPECT_EQ(declarations("P", literals), declarations("P", plain)) << mix;
   }
 }
 
