@@ -75,6 +75,19 @@ struct FailureCase {
 };
 
 bool none(const ToolDir&) { return true; }
+// Enough lines that stdout's buffer is written before the run ends.
+bool many_strings(const ToolDir& s) {
+  s.write("in.bin", table(std::vector<std::string>(8000, "s")));
+  s.write("inc.h", "// before\n");
+  return true;
+}
+// No dot in the input's name: its output, gen/res.c, is the include file.
+bool include_at_the_output(const ToolDir& s) {
+  s.mkdir("gen");
+  s.write("res", table({"a"}));
+  s.write("gen/res.c", "keep me\n");
+  return true;
+}
 RunOptions file_size_limit(long long bytes) {
   RunOptions o;
   o.file_size_limit = bytes;
@@ -219,10 +232,7 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
        {{"in_bin.c", reference_source("IN_BIN", {"x"})}},
        file_size_limit(5010)},
       {"a full standard output",
-       [](const ToolDir& s) {
-         s.write("in.bin", table(std::vector<std::string>(8000, "s")));
-         return s.write("inc.h", "// before\n"), !kWindows && fs::exists("/dev/full");
-       },
+       [](const ToolDir& s) { return many_strings(s) && !kWindows && fs::exists("/dev/full"); },
        {"in.bin", "inc.h"},
        "",
        0,
@@ -230,33 +240,22 @@ TEST(CliFailures, EveryFailureEndsTheRunCleanly) {
        {},
        stdout_to("/dev/full")},
       {"a standard output whose reader is gone",
-       [](const ToolDir& s) {
-         s.write("in.bin", table(std::vector<std::string>(8000, "s")));
-         return s.write("inc.h", "// before\n"), true;
-       },
+       many_strings,
        {"in.bin", "inc.h"},
        "",
        0,
        "strtab2c: error: write standard output failed: Broken pipe",
        {},
        stdout_broken_pipe()},
-      {"the output is the include",  // no dot in the input name: gen/res.c
-       [](const ToolDir& s) {
-         s.mkdir("gen");
-         s.write("res", table({"a"}));
-         return s.write("gen/res.c", "keep me\n"), true;
-       },
+      {"the output is the include",
+       include_at_the_output,
        {"res", "gen/res.c"},
        "error: output gen/res.c would overwrite gen/res.c",
        8,
        "",
        {}},
       {"the output is the include, spelt otherwise",
-       [](const ToolDir& s) {
-         s.mkdir("gen");
-         s.write("res", table({"a"}));
-         return s.write("gen/res.c", "keep me\n"), true;
-       },
+       include_at_the_output,
        {"res", "gen/../gen/res.c"},
        "error: output gen/../gen/res.c would overwrite gen/../gen/res.c",
        8,
